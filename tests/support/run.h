@@ -1,0 +1,29 @@
+// Runs the built program as a user would, capturing what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct tRunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs quivet with `args` in `dir` (a fresh temporary folder when empty),
+// feeding `input` on standard input.
+tRunResult run_quivet(const std::vector<std::string>& args, const std::string& input = "",
+                      const std::string& dir = "");
+
+// A temporary folder removed with its contents when the object goes.
+class tTempDir {
+public:
+  tTempDir();
+  ~tTempDir();
+  const std::string& path() const { return dir; }
+  std::string file(const std::string& name) const { return dir + "/" + name; }
+  void write(const std::string& name, const std::string& text) const;
+
+private:
+  std::string dir;
+};
