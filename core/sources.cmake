@@ -1,0 +1,11 @@
+list(APPEND QV_CORE_SOURCES
+  core/auxilary.cpp
+  core/labels.cpp
+  core/labsets.cpp
+  core/memory.cpp
+  core/message.cpp
+  core/random.cpp
+  core/set_array.cpp
+  core/sets.cpp
+  core/version.cpp
+)

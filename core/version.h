@@ -1,0 +1,3 @@
+#pragma once
+
+const char* the_version();
