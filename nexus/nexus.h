@@ -1,0 +1,119 @@
+// NEXUS tokens: the reader over a file, standard input or a string, and the
+// writer to a file, standard output or a growing string.
+//
+// Reader grammar: white space separates tokens; each punctuation character is
+// a token by itself; [comments] nest and are skipped (a comment inside a word
+// joins its halves), [!comments] are echoed to the log; 'quoted tokens' may
+// hold anything, with '' standing for one quote.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class tNexusInput {
+public:
+  tNexusInput();
+  ~tNexusInput();
+  tNexusInput(const tNexusInput&) = delete;
+  tNexusInput& operator=(const tNexusInput&) = delete;
+
+  // Opens a file (null name: standard input); with check_nexus the first
+  // token must be #NEXUS. Returns 1 on success.
+  int OpenFile(int check_nexus, const char* filename);
+  void CloseFile();
+  // Reads from a private copy of str; returns its length.
+  int OpenString(const char* str);
+  void CloseString();
+
+  const char* NextToken();
+  const char* CurrentToken() const;
+  const char* PreviousToken() const;
+  bool CompareNextToken(const char* word);
+  bool CompareCurrentToken(const char* word) const;
+  bool CurrentTokenIsEnd() const;
+  bool NextTokenIsEnd();
+  bool ReadNextTokenInt(int* value);
+  bool ReadCurrentTokenInt(int* value) const;
+  bool ReadNextTokenDouble(double* value);
+  bool ReadCurrentTokenDouble(double* value) const;
+  bool ReadNextTokenChar(char* c);
+  // Replaces *str (malloc'ed, may be null) by an upper-case copy of the current token.
+  bool ReadCurrentTokenString(char** str);
+  // Reads "a b c" (single-character tokens between double quotes), appending to *str.
+  bool ReadNextSymbolList(char** str);
+  void SkipToSemiColon();
+  void SkipToEndOfLine();
+  // Null restores the default set.
+  void SetPunctuationChars(const char* set);
+  void SetSpaceChars(const char* set);
+  const char* GetPunctuationChars() const { return _punct_chars.c_str(); }
+  bool atEOF() const { return cur_char == EOF; }
+  bool IsFile() const { return fp != nullptr && fp != stdin; }
+  bool IsStdin() const { return fp == stdin; }
+  void SetPrompt(int on) { _prompt = on; }
+  bool Prompt();
+  // Hands over the text collected since the file was opened (without the
+  // trailing "BEGIN" and the character after it); frees *ptr first.
+  bool flush_comments(char** ptr);
+
+  int Error(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  int Warning(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+  static const char* const DEFAULT_PUNCTUATION;
+  static const char* const DEFAULT_SPACE;
+
+private:
+  FILE* fp = nullptr;
+  std::string token;
+  std::string previous;
+  bool has_token = false;
+  bool has_previous = false;
+  int cur_char = ' ';
+  std::string _punct_chars;
+  std::string _space_chars;
+  int _respect_case = 0;
+  int _prompt = 0;
+  bool string_open = false;
+  std::string input_string;
+  size_t input_string_pos = 0;
+  std::string comments;
+  int collecting_comments = 0;
+  // Set by an unterminated comment or quote: the rest of the input is lost.
+  bool in_error = false;
+  // cur_char still holds the blank placed there by opening, not input: it
+  // must not join the first token when the blank is not white space.
+  bool fresh_source = false;
+
+  void close_sources();
+  void read_next_char();
+  int non_comment_char();
+  bool skip_comment();
+  bool is_punct(int c) const;
+  bool is_space(int c) const;
+  bool compare_tokens(const char* a, const char* b) const;
+  void report_position();
+};
+
+class tNexusOutput {
+public:
+  tNexusOutput() = default;
+  ~tNexusOutput();
+  tNexusOutput(const tNexusOutput&) = delete;
+  tNexusOutput& operator=(const tNexusOutput&) = delete;
+
+  // Null name: standard output. Returns 1 on success.
+  int OpenFile(const char* name);
+  void CloseFile();
+  void OpenString();
+  void CloseString();
+  const char* GetString() const { return output_string.c_str(); }
+  int Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Whether every write so far reached the file (a full disk is a failure).
+  bool Good() const;
+
+private:
+  FILE* fp = nullptr;
+  bool string_open = false;
+  bool write_failed = false;
+  std::string output_string;
+};

@@ -1,0 +1,3 @@
+list(APPEND QV_CORE_SOURCES
+  nexus/nexus.cpp
+)
