@@ -1,0 +1,103 @@
+// Program entry: opens a file, runs command texts and a console session, or
+// starts the graphical interface.
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/console_front_end.h"
+#include "core/message.h"
+#include "core/version.h"
+#include "document/document.h"
+#include "nexus/nexus.h"
+
+namespace {
+
+const char* const USAGE =
+  "Usage: quivet [OPTIONS] [FILE]\n"
+  "Exploratory analysis of phylogenetic data with split networks.\n"
+  "\n"
+  "  FILE                  a NEXUS file, opened first (as the OPEN command does)\n"
+  "  -c, --commands TEXT   run TEXT in the command language (may be repeated)\n"
+  "  -b, --batch           then read commands and blocks from standard input\n"
+  "  -h, --help            show this text\n"
+  "  -V, --version         show the version\n"
+  "\n"
+  "Without -c or -b the graphical interface starts.\n";
+
+int usage_error(const char* text)
+{
+  std::fprintf(stderr, "quivet: %s\n%s", text, USAGE);
+  return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  std::vector<std::string> commands;
+  bool batch = false;
+  const char* file = nullptr;
+
+  for (int i = 1; i < argc; i++) {
+    const char* arg = argv[i];
+    if (!std::strcmp(arg, "-c") || !std::strcmp(arg, "--commands")) {
+      if (i + 1 >= argc)
+        return usage_error("option -c needs a text");
+      commands.push_back(argv[++i]);
+    } else if (!std::strcmp(arg, "-b") || !std::strcmp(arg, "--batch")) {
+      batch = true;
+    } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+      std::fputs(USAGE, stdout);
+      return 0;
+    } else if (!std::strcmp(arg, "-V") || !std::strcmp(arg, "--version")) {
+      std::printf("%s\n", the_version());
+      return 0;
+    } else if (!std::strcmp(arg, "--")) {
+      if (i + 1 < argc && !file)
+        file = argv[++i];
+      if (i + 1 < argc)
+        return usage_error("only one FILE may be given");
+    } else if (arg[0] == '-' && arg[1] != '\0') {
+      return usage_error((std::string("unknown option: ") + arg).c_str());
+    } else if (file) {
+      return usage_error("only one FILE may be given");
+    } else {
+      file = arg;
+    }
+  }
+
+  if (commands.empty() && !batch) {
+    std::fprintf(stderr, "quivet: the graphical interface is not available here; "
+                         "use -b to work on the console or -c TEXT to run commands\n");
+    return 2;
+  }
+
+  tConsoleFrontEnd console;
+  set_front_end(&console);
+  // Containers allocate outside the checked allocators: running out of memory
+  // there must end the program the same way.
+  std::set_new_handler([] { error("operator new: out of memory"); });
+  int status = 0;
+  {
+    tDocument doc;
+    if (file && !doc.read_file(file)) {
+      status = 2;
+    } else {
+      for (const std::string& text : commands)
+        doc.read_string(text.c_str());
+      if (batch) {
+        tNexusInput in;
+        if (in.OpenFile(0, nullptr)) {
+          in.SetPrompt(isatty(0));
+          doc.read_nexus(&in);
+        }
+      }
+    }
+  }
+  std::fflush(stdout);
+  set_front_end(nullptr);
+  return status;
+}

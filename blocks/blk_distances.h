@@ -1,0 +1,26 @@
+// DISTANCES block (not yet able to hold data: never valid).
+#pragma once
+
+class tNexusInput;
+class tNexusOutput;
+class tTaxaBlk;
+class tAssumptionsBlk;
+class tCharactersBlk;
+class tDistancesBlk;
+class tSpectraBlk;
+class tSplitsBlk;
+class tSplitsGraphBlk;
+
+class tDistancesBlk {
+public:
+  int valid() const { return _valid; }
+  bool compare_name(const char* name) const;
+  void show_usage() const;
+  void show_info() const;
+  int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
+  void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
+  void set_active_taxa(tTaxaBlk* taxa);
+
+private:
+  int _valid = 0;
+};

@@ -1,0 +1,23 @@
+#include "blocks/blk_splitsgraph.h"
+
+#include "core/auxilary.h"
+#include "core/message.h"
+
+bool tSplitsGraphBlk::compare_name(const char* name) const { return same_token(name, "QV_GRAPH"); }
+
+void tSplitsGraphBlk::show_usage() const { message("BEGIN QV_GRAPH;\n"); message("END;\n"); }
+
+void tSplitsGraphBlk::show_info() const { message("No valid QV_GRAPH block\n"); }
+
+int tSplitsGraphBlk::print(tNexusOutput* out, const tTaxaBlk* taxa) const
+{
+  (void)out; (void)taxa;
+  message("No valid QV_GRAPH block\n");
+  return 0;
+}
+
+void tSplitsGraphBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSplitsBlk* splits)
+{
+  (void)taxa; (void)assumptions; (void)splits;
+}
+

@@ -1,0 +1,56 @@
+// TAXA block: the taxa of the document, numbered 1..ntax, and the map that
+// lets the document work on an active subset while keeping the full list.
+//
+//   BEGIN TAXA;
+//     DIMENSIONS NTAX=n;                 -> ntax
+//     TAXLABELS label_1 ... label_n;     -> taxlabels (_AUTO_: s1..sn; _DETECT_: from a matrix)
+//   END;
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/labels.h"
+
+class tNexusInput;
+class tNexusOutput;
+
+class tTaxaBlk {
+public:
+  tTaxaBlk();
+  ~tTaxaBlk();
+
+  int valid() const { return _valid; }
+  bool compare_name(const char* name) const;
+  void show_usage() const;
+  void show_info() const;
+  int print(tNexusOutput* out) const;
+  int read(tNexusInput* in);
+
+  void set_ntax(int n);
+  void setlabel(int t, const char* label);
+  int get_ntax() const { return ntax; }
+  const char* getlabel(int t) const;
+  int label2n(const char* label) const;
+  int max_label_length() const { return taxlabels.max_label_length(); }
+  void set_nchar(int n) { nchar = n < 1 ? 0 : n; }
+  int get_nchar() const { return nchar; }
+  void set_active_nchar(int n) { active_nchar = n < 1 ? 0 : n; }
+  int get_active_nchar() const { return active_nchar; }
+  int get_ntax_orig() const;
+  const char* getlabel_orig(int t) const;
+  int label2n_orig(const char* label) const;
+  int get_tax2orig(int t) const;
+  void set_active_taxa(const char* extaxa);
+  void truncate_labels(int len);
+
+private:
+  int ntax = 0;
+  int nchar = 0;
+  int active_nchar = 0;
+  int _valid = 0;
+  tLabels taxlabels;
+  int ntax_orig = 0;
+  std::unique_ptr<tLabels> taxlabels_orig;
+  std::vector<int> tax2orig; // 1..ntax (active), slot 0 unused
+};

@@ -1,0 +1,80 @@
+// The document: one object per NEXUS block, the title and header comments
+// of the file it came from, and the update pipeline that recomputes derived
+// blocks after each input.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "blocks/blk_assumptions.h"
+#include "blocks/blk_bootstrap.h"
+#include "blocks/blk_characters.h"
+#include "blocks/blk_commands.h"
+#include "blocks/blk_distances.h"
+#include "blocks/blk_extras.h"
+#include "blocks/blk_sets.h"
+#include "blocks/blk_spectra.h"
+#include "blocks/blk_splits.h"
+#include "blocks/blk_splitsgraph.h"
+#include "blocks/blk_taxa.h"
+
+class tNexusInput;
+class tNexusOutput;
+
+class tDocument {
+public:
+  tDocument();
+  ~tDocument();
+  tDocument(const tDocument&) = delete;
+  tDocument& operator=(const tDocument&) = delete;
+
+  void init();
+  void clear();
+  void reset();
+
+  const char* get_title() const;
+  void set_title(const char* name);
+  const char* get_comments() const { return has_comments ? comments.c_str() : nullptr; }
+
+  int read_file(const char* filename);
+  int read_string(const char* text);
+  int read_nexus(tNexusInput* in);
+  void print_nexus(tNexusOutput* out);
+  int print_file(const char* filename);
+  void update_blocks();
+  void update_blocks_bootstrapping();
+  void check_assumptions();
+
+  // Longest text read_string accepts (one less than its buffer).
+  static constexpr int MAX_INPUT_STRING = 31998;
+
+  std::unique_ptr<tTaxaBlk> taxa;
+  std::unique_ptr<tAssumptionsBlk> assumptions;
+  std::unique_ptr<tCharactersBlk> characters;
+  std::unique_ptr<tDistancesBlk> distances;
+  std::unique_ptr<tSpectraBlk> spectra;
+  std::unique_ptr<tSplitsBlk> splits;
+  std::unique_ptr<tSplitsGraphBlk> sgraph;
+  std::unique_ptr<tSetsBlk> sets;
+  std::unique_ptr<tExtrasBlk> extras;
+  std::unique_ptr<tBootstrapBlk> bootstrap;
+  std::unique_ptr<tCommandsBlk> commands;
+
+  int freeze_update = 0;
+
+private:
+  bool has_title = false;
+  std::string title;
+  bool has_comments = false;
+  std::string comments;
+
+  friend class tParser;
+};
+
+// Saving never leaves a half-written file in place of a good one: the text
+// goes to a temporary file in the same folder, which replaces the target only
+// when every write succeeded.
+// Opens the temporary file; on failure warns "Can't open file: %s to write".
+int open_safe_output(tNexusOutput* out, const char* filename, std::string* tmpname);
+// Closes it and renames it over the target, or removes it and warns. 1 on success.
+int commit_safe_output(tNexusOutput* out, const char* filename, const std::string& tmpname);

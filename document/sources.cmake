@@ -1,0 +1,4 @@
+list(APPEND QV_CORE_SOURCES
+  document/document.cpp
+  document/parser.cpp
+)

@@ -1,0 +1,3 @@
+list(APPEND QV_TEST_SOURCES
+  tests/document/document_test.cpp
+)
