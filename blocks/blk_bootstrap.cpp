@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tBootstrapBlk::compare_name(const char* name) const { return same_token(name, "QV_BOOTSTRAP"); }
 
@@ -21,3 +22,8 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   (void)taxa; (void)assumptions; (void)characters; (void)splits; (void)sgraph;
 }
 
+int tBootstrapBlk::read(tNexusInput* in, tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters, tSplitsBlk* splits)
+{
+  (void)taxa; (void)assumptions; (void)characters; (void)splits;
+  return in->Warning("QV_BOOTSTRAP", "QV_BOOTSTRAP block not implemented");
+}

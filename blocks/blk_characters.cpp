@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tCharactersBlk::compare_name(const char* name) const { return same_token(name, "CHARACTERS"); }
 
@@ -26,3 +27,8 @@ void tCharactersBlk::set_active_taxa(tTaxaBlk* taxa)
   (void)taxa;
 }
 
+int tCharactersBlk::read(tNexusInput* in, tTaxaBlk* taxa)
+{
+  (void)taxa;
+  return in->Warning("CHARACTERS", "CHARACTERS block not implemented");
+}

@@ -21,6 +21,7 @@ public:
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions);
   void set_active_taxa(tTaxaBlk* taxa);
   int get_nchar() const { return 0; }
+  int read(tNexusInput* in, tTaxaBlk* taxa);
 
 private:
   int _valid = 0;

@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tDistancesBlk::compare_name(const char* name) const { return same_token(name, "DISTANCES"); }
 
@@ -26,3 +27,8 @@ void tDistancesBlk::set_active_taxa(tTaxaBlk* taxa)
   (void)taxa;
 }
 
+int tDistancesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
+{
+  (void)taxa;
+  return in->Warning("DISTANCES", "DISTANCES block not implemented");
+}

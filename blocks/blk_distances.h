@@ -20,6 +20,7 @@ public:
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
   void set_active_taxa(tTaxaBlk* taxa);
+  int read(tNexusInput* in, tTaxaBlk* taxa);
 
 private:
   int _valid = 0;

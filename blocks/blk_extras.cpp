@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tExtrasBlk::compare_name(const char* name) const { return same_token(name, "QV_EXTRAS"); }
 
@@ -21,3 +22,8 @@ void tExtrasBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharacte
   (void)taxa; (void)assumptions; (void)characters; (void)distances;
 }
 
+int tExtrasBlk::read(tNexusInput* in, tTaxaBlk* taxa, tAssumptionsBlk* assumptions)
+{
+  (void)taxa; (void)assumptions;
+  return in->Warning("QV_EXTRAS", "QV_EXTRAS block not implemented");
+}

@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tSetsBlk::compare_name(const char* name) const { return same_token(name, "SETS"); }
 
@@ -14,3 +15,8 @@ int tSetsBlk::print(tNexusOutput* out, const tTaxaBlk* taxa) const
   return 0;
 }
 
+int tSetsBlk::read(tNexusInput* in, tTaxaBlk* taxa)
+{
+  (void)taxa;
+  return in->Warning("SETS", "SETS block not implemented");
+}

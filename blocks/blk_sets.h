@@ -17,6 +17,7 @@ public:
   bool compare_name(const char* name) const;
   void show_usage() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
+  int read(tNexusInput* in, tTaxaBlk* taxa);
 
 private:
   int _valid = 0;

@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tSpectraBlk::compare_name(const char* name) const { return same_token(name, "QV_SPECTRA"); }
 
@@ -21,3 +22,8 @@ void tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharact
   (void)taxa; (void)assumptions; (void)characters;
 }
 
+int tSpectraBlk::read(tNexusInput* in, tTaxaBlk* taxa)
+{
+  (void)taxa;
+  return in->Warning("QV_SPECTRA", "QV_SPECTRA block not implemented");
+}

@@ -19,6 +19,7 @@ public:
   void show_info() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
+  int read(tNexusInput* in, tTaxaBlk* taxa);
 
 private:
   int _valid = 0;

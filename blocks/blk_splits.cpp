@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tSplitsBlk::compare_name(const char* name) const { return same_token(name, "QV_SPLITS"); }
 
@@ -26,3 +27,8 @@ void tSplitsBlk::set_active_taxa(tTaxaBlk* taxa, tAssumptionsBlk* assumptions)
   (void)taxa; (void)assumptions;
 }
 
+int tSplitsBlk::read(tNexusInput* in, tTaxaBlk* taxa)
+{
+  (void)taxa;
+  return in->Warning("QV_SPLITS", "QV_SPLITS block not implemented");
+}

@@ -20,6 +20,7 @@ public:
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra, tCharactersBlk* characters, int compute_cycle_fit_compat);
   void set_active_taxa(tTaxaBlk* taxa, tAssumptionsBlk* assumptions);
+  int read(tNexusInput* in, tTaxaBlk* taxa);
 
 private:
   int _valid = 0;

@@ -2,6 +2,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "nexus/nexus.h"
 
 bool tSplitsGraphBlk::compare_name(const char* name) const { return same_token(name, "QV_GRAPH"); }
 
@@ -21,3 +22,8 @@ void tSplitsGraphBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSpl
   (void)taxa; (void)assumptions; (void)splits;
 }
 
+int tSplitsGraphBlk::read(tNexusInput* in, tTaxaBlk* taxa, tSplitsBlk* splits)
+{
+  (void)taxa; (void)splits;
+  return in->Warning("QV_GRAPH", "QV_GRAPH block not implemented");
+}

@@ -19,6 +19,7 @@ public:
   void show_info() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSplitsBlk* splits);
+  int read(tNexusInput* in, tTaxaBlk* taxa, tSplitsBlk* splits);
 
 private:
   int _valid = 0;

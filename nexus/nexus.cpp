@@ -14,6 +14,7 @@
 
 const char* const tNexusInput::DEFAULT_PUNCTUATION = "()[]{}/\\,;:=*'\"`+-<>";
 const char* const tNexusInput::DEFAULT_SPACE = " \f\n\r\t\v";
+const char* const tNexusInput::LABEL_PUNCTUATION = ",;:='\"`";
 
 namespace {
 
@@ -578,3 +579,24 @@ int tNexusOutput::Print(const char* format, ...)
 }
 
 bool tNexusOutput::Good() const { return !write_failed && !(fp && ferror(fp)); }
+
+std::string nexus_label(const char* label)
+{
+  if (!label)
+    label = "";
+  bool quote = *label == '\0';
+  for (const char* p = label; *p && !quote; p++) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    quote = c <= ' ' || c == 127 || c == '[' || c == ']' ||
+            std::strchr(tNexusInput::LABEL_PUNCTUATION, c) != nullptr;
+  }
+  if (!quote)
+    return label;
+  std::string text = "'";
+  for (const char* p = label; *p; p++) {
+    if (*p == '\'')
+      text += '\'';
+    text += *p;
+  }
+  return text + "'";
+}

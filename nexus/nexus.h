@@ -61,6 +61,8 @@ public:
 
   static const char* const DEFAULT_PUNCTUATION;
   static const char* const DEFAULT_SPACE;
+  // The reduced set under which labels, lists and signed numbers are read.
+  static const char* const LABEL_PUNCTUATION;
 
 private:
   FILE* fp = nullptr;
@@ -117,3 +119,8 @@ private:
   bool write_failed = false;
   std::string output_string;
 };
+
+// A label as NEXUS text that reads back as the same single token under the
+// label punctuation: written as it is, or in single quotes (inner quotes
+// doubled) when it is empty or holds blanks, label punctuation or brackets.
+std::string nexus_label(const char* label);

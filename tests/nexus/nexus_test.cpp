@@ -324,3 +324,21 @@ TEST(NexusOutput, WritesFilesAndRecordsFailures)
             (std::vector<std::string>{"tNexusOutput::CloseFile(): File not open",
                                       "Can't open file: /nonexistent/out.nex to write"}));
 }
+
+TEST(NexusLabel, QuotesOnlyWhatWouldNotReadBack)
+{
+  EXPECT_EQ(nexus_label("Homo-sapiens(x)"), "Homo-sapiens(x)");
+  EXPECT_EQ(nexus_label("Homo sapiens"), "'Homo sapiens'");
+  EXPECT_EQ(nexus_label("it's"), "'it''s'");
+  EXPECT_EQ(nexus_label(""), "''");
+  EXPECT_EQ(nexus_label("a[1]"), "'a[1]'");
+  EXPECT_EQ(nexus_label("x;y"), "'x;y'");
+  for (const char* label : {"Homo sapiens", "it's", "", "a[1]", "x;y", "tab\there", "ok"}) {
+    tNexusInput in;
+    in.OpenString((nexus_label(label) + " ;").c_str());
+    in.SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
+    ASSERT_NE(in.NextToken(), nullptr) << label;
+    EXPECT_STREQ(in.CurrentToken(), label);
+    EXPECT_TRUE(in.CompareNextToken(";"));
+  }
+}
