@@ -1,24 +1,36 @@
-// SETS block (not yet able to hold data: never valid).
+// SETS block: named sets of taxa and of character positions, kept and
+// written back; nothing computed depends on them.
+//
+//   BEGIN SETS;
+//     TAXSET name = taxa-set;         -> taxsets  (numbers 1..ntax, ranges a-b, a-.)
+//     CHARSET name = character-set;   -> charsets (numbers 1..nchar)
+//   END;
+//
+// A further SETS block appends to the lists; no update bits are posted.
 #pragma once
+
+#include "core/labsets.h"
 
 class tNexusInput;
 class tNexusOutput;
 class tTaxaBlk;
-class tAssumptionsBlk;
-class tCharactersBlk;
-class tDistancesBlk;
-class tSpectraBlk;
-class tSplitsBlk;
-class tSplitsGraphBlk;
 
 class tSetsBlk {
 public:
+  tSetsBlk();
+  ~tSetsBlk();
+
   int valid() const { return _valid; }
   bool compare_name(const char* name) const;
   void show_usage() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
 
+  const tLabSets& get_taxsets() const { return taxsets; }
+  const tLabSets& get_charsets() const { return charsets; }
+
 private:
+  tLabSets taxsets;
+  tLabSets charsets;
   int _valid = 0;
 };

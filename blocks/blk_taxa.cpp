@@ -1,8 +1,43 @@
 #include "blocks/blk_taxa.h"
 
+#include <string>
+
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "nexus/nexus.h"
+
+namespace {
+
+// Switches the reader to another punctuation set for the lifetime of the
+// object, so that every way out of a reader restores the caller's set.
+class tPunctuationScope {
+public:
+  tPunctuationScope(tNexusInput* in, const char* set) : _in(in), _saved(in->GetPunctuationChars())
+  {
+    in->SetPunctuationChars(set);
+  }
+  ~tPunctuationScope() { _in->SetPunctuationChars(_saved.c_str()); }
+  tPunctuationScope(const tPunctuationScope&) = delete;
+  tPunctuationScope& operator=(const tPunctuationScope&) = delete;
+
+private:
+  tNexusInput* _in;
+  std::string _saved;
+};
+
+// Copies a label list slot by slot, keeping slots without a label empty.
+void copy_labels(const tLabels& from, tLabels* to)
+{
+  to->set_n(from.get_n());
+  for (int i = 1; i <= from.get_n(); i++)
+    if (from.has(i))
+      to->set(i, from.get(i));
+}
+
+// Width of the index that tLabels::truncate writes behind each stem.
+int suffix_width(int n) { return n <= 99 ? 2 : (n <= 999 ? 3 : 4); }
+
+} // namespace
 
 tTaxaBlk::tTaxaBlk() = default;
 tTaxaBlk::~tTaxaBlk() = default;
@@ -31,13 +66,97 @@ int tTaxaBlk::print(tNexusOutput* out) const
     message("No valid TAXA block\n");
     return 0;
   }
-  (void)out;
+  if (!out)
+    return 0;
+  out->Print("BEGIN taxa;\n");
+  out->Print("    DIMENSIONS ntax=%d;", ntax);
+  if (taxlabels_orig && ntax_orig != ntax)
+    out->Print(" [Originally, ntax was %d]\n", ntax_orig);
+  else
+    out->Print("\n");
+  out->Print("TAXLABELS\n");
+  // Quoted where needed, so that a saved label reads back as the same one.
+  for (int t = 1; t <= ntax; t++)
+    out->Print("[%d]    %s\n", t, nexus_label(taxlabels.get(t)).c_str());
+  out->Print(";\n");
+  out->Print("END;\n");
   return ntax;
 }
 
 int tTaxaBlk::read(tNexusInput* in)
 {
-  return in->Error("TAXA", "not implemented");
+  if (_valid)
+    return in->Error("TAXA", "Block already defined");
+  _valid = 1;
+  if (!read_body(in)) {
+    _valid = 0;
+    return 0;
+  }
+  return 1;
+}
+
+int tTaxaBlk::read_body(tNexusInput* in)
+{
+  if (!in->CompareNextToken(";"))
+    return in->Error("TAXA", "Expected ';'");
+  if (!in->CompareNextToken("DIMENSIONS"))
+    return in->Error("TAXA", "DIMENSIONS command expected");
+  if (!in->CompareNextToken("NTAX"))
+    return in->Error("TAXA-dimensions", "NTAX command expected");
+  int n = 0;
+  if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n < 1 ||
+      !in->CompareNextToken(";"))
+    return in->Error("TAXA-dimensions", "Usage: NTAX=number-of-taxa;");
+  if (!in->CompareNextToken("TAXLABELS"))
+    return in->Error("TAXA", "TAXLABELS command expected");
+  if (!read_labels(in, n))
+    return 0;
+  if (!in->NextTokenIsEnd())
+    return in->Error("TAXA", "Expected END");
+  message("TAXA: Read %d taxa\n", n);
+  return 1;
+}
+
+// Reads the labels behind TAXLABELS up to and including the ";".
+int tTaxaBlk::read_labels(tNexusInput* in, int n)
+{
+  // Labels are gathered first and the list is sized only once they are all
+  // there: a mistyped huge NTAX then costs nothing.
+  std::vector<std::string> labels;
+  {
+    tPunctuationScope scope(in, tNexusInput::LABEL_PUNCTUATION);
+    if (!in->NextToken())
+      return in->Error("TAXA", "Unexpected EOF");
+    if (in->CompareCurrentToken("_AUTO_") || in->CompareCurrentToken("_DETECT_")) {
+      std::string word = in->CurrentToken();
+      if (!in->NextToken())
+        return in->Error("TAXA", "Unexpected EOF");
+      if (in->CompareCurrentToken(";")) {
+        const bool detect = same_token(word.c_str(), "_DETECT_");
+        set_ntax(n);
+        for (int t = 1; t <= n; t++)
+          setlabel(t, detect ? "_DETECT_" : ("s" + std::to_string(t)).c_str());
+        return 1;
+      }
+      // Not alone in the list: an ordinary first label. Labels that no
+      // matrix replaced are saved as _DETECT_ _DETECT_ ... and read back so.
+      labels.push_back(word);
+    }
+    while (!in->CompareCurrentToken(";")) {
+      if (static_cast<int>(labels.size()) >= n)
+        return in->Error("TAXA-taxlabels", "Expected: ';'");
+      labels.push_back(in->CurrentToken());
+      if (!in->NextToken())
+        return in->Error("TAXA", "Unexpected EOF");
+    }
+  }
+  const int count = static_cast<int>(labels.size());
+  if (count < n)
+    return in->Error("TAXA-taxlabels", "Too few labels: %d", count);
+  set_ntax(n);
+  for (int t = 1; t <= n; t++)
+    setlabel(t, labels[t - 1].c_str());
+  return 1;
 }
 
 void tTaxaBlk::set_ntax(int n)
@@ -46,6 +165,10 @@ void tTaxaBlk::set_ntax(int n)
     error("set_ntax(n=%d): illegal value", n);
   ntax = n;
   taxlabels.set_n(n);
+  // A new list is a new full list: no earlier restriction applies to it.
+  taxlabels_orig.reset();
+  ntax_orig = 0;
+  tax2orig.clear();
 }
 
 void tTaxaBlk::setlabel(int t, const char* label) { taxlabels.set(t, label); }
@@ -84,6 +207,35 @@ int tTaxaBlk::get_tax2orig(int t) const
   return tax2orig[t];
 }
 
-void tTaxaBlk::set_active_taxa(const char* extaxa) { (void)extaxa; }
+void tTaxaBlk::set_active_taxa(const char* extaxa)
+{
+  message("TAXA excluding:");
+  // The first restriction keeps the full list; later ones start from it.
+  if (!taxlabels_orig) {
+    taxlabels_orig = std::make_unique<tLabels>();
+    copy_labels(taxlabels, taxlabels_orig.get());
+    ntax_orig = taxlabels_orig->get_n();
+  }
+  tax2orig.assign(static_cast<size_t>(ntax_orig) + 1, 0);
+  taxlabels.clear();
+  ntax = 0;
+  for (int t = 1; t <= ntax_orig; t++) {
+    if (extaxa && extaxa[t]) {
+      message(" %s", taxlabels_orig->get(t));
+      continue;
+    }
+    ntax++;
+    tax2orig[ntax] = t;
+    taxlabels.append(taxlabels_orig->has(t) ? taxlabels_orig->get(t) : nullptr);
+  }
+  message("\n");
+  message("TAXA active: %d\n", ntax);
+}
 
-void tTaxaBlk::truncate_labels(int len) { taxlabels.truncate(len); }
+int tTaxaBlk::truncate_labels(int len)
+{
+  if (len <= suffix_width(taxlabels.get_n()))
+    return 0;
+  taxlabels.truncate(len);
+  return 1;
+}

@@ -5,6 +5,9 @@
 //     DIMENSIONS NTAX=n;                 -> ntax
 //     TAXLABELS label_1 ... label_n;     -> taxlabels (_AUTO_: s1..sn; _DETECT_: from a matrix)
 //   END;
+//
+// Labels are read under the label punctuation, so that brackets, signs and
+// slashes belong to them; they are written back quoted where needed.
 #pragma once
 
 #include <memory>
@@ -24,6 +27,7 @@ public:
   bool compare_name(const char* name) const;
   void show_usage() const;
   void show_info() const;
+  // Returns ntax, or 0 when there is nothing to print.
   int print(tNexusOutput* out) const;
   int read(tNexusInput* in);
 
@@ -41,8 +45,12 @@ public:
   const char* getlabel_orig(int t) const;
   int label2n_orig(const char* label) const;
   int get_tax2orig(int t) const;
+  // extaxa[t] (t = 1..get_ntax_orig()) non-zero excludes full-list taxon t;
+  // null excludes none.
   void set_active_taxa(const char* extaxa);
-  void truncate_labels(int len);
+  // 1 when the active labels were cut to len characters; 0 (labels unchanged)
+  // when len leaves no room for the index suffix.
+  int truncate_labels(int len);
 
 private:
   int ntax = 0;
@@ -52,5 +60,8 @@ private:
   tLabels taxlabels;
   int ntax_orig = 0;
   std::unique_ptr<tLabels> taxlabels_orig;
-  std::vector<int> tax2orig; // 1..ntax (active), slot 0 unused
+  std::vector<int> tax2orig; // 1..ntax (active), slot 0 unused; empty while no subset was made
+
+  int read_body(tNexusInput* in);
+  int read_labels(tNexusInput* in, int n);
 };
