@@ -27,3 +27,20 @@ int tSplitsGraphBlk::read(tNexusInput* in, tTaxaBlk* taxa, tSplitsBlk* splits)
   (void)taxa; (void)splits;
   return in->Warning("QV_GRAPH", "QV_GRAPH block not implemented");
 }
+
+int tSplitsGraphBlk::read_draw(tNexusInput* in, tSplitsBlk* splits)
+{
+  (void)splits;
+  in->SkipToSemiColon();
+  in->NextToken();
+  message("No valid QV_GRAPH block\n");
+  return 0;
+}
+
+int tSplitsGraphBlk::write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
+                              const char* info, const char* filename, const char* title) const
+{
+  (void)taxa; (void)splits; (void)bootstrap; (void)info; (void)filename; (void)title;
+  message("No valid QV_GRAPH block\n");
+  return 0;
+}

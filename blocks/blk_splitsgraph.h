@@ -10,6 +10,7 @@ class tDistancesBlk;
 class tSpectraBlk;
 class tSplitsBlk;
 class tSplitsGraphBlk;
+class tBootstrapBlk;
 
 class tSplitsGraphBlk {
 public:
@@ -20,6 +21,11 @@ public:
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSplitsBlk* splits);
   int read(tNexusInput* in, tTaxaBlk* taxa, tSplitsBlk* splits);
+  // The DRAW command: reads draw entries up to ";".
+  int read_draw(tNexusInput* in, tSplitsBlk* splits);
+  // The PS command: the graph as Encapsulated PostScript.
+  int write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
+               const char* info, const char* filename, const char* title) const;
 
 private:
   int _valid = 0;

@@ -160,8 +160,6 @@ void tDocument::update_blocks_bootstrapping()
   assumptions->update.unpost(tUpdate::ALL);
 }
 
-void tDocument::check_assumptions() {}
-
 int open_safe_output(tNexusOutput* out, const char* filename, std::string* tmpname)
 {
   std::string name = std::string(filename) + ".tmpXXXXXX";

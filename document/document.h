@@ -44,6 +44,9 @@ public:
   void update_blocks();
   void update_blocks_bootstrapping();
   void check_assumptions();
+  // The one-line summary of the data and the chosen analysis.
+  const char* short_info_string();
+  int import_reap(const char* filename);
 
   // Longest text read_string accepts (one less than its buffer).
   static constexpr int MAX_INPUT_STRING = 31998;
@@ -67,6 +70,7 @@ private:
   std::string title;
   bool has_comments = false;
   std::string comments;
+  std::string info_line;
 
   friend class tParser;
 };

@@ -1,11 +1,57 @@
 // The document's reading loop: blocks and bare commands from one NEXUS stream.
 #include "document/document.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/version.h"
+#include "document/tree_out.h"
 #include "nexus/nexus.h"
 
 namespace {
+
+// SAVE and SHOW take at most this many words.
+constexpr int MAX_BLOCK_WORDS = 19;
+
+const char* const NAME_ONLY_PUNCTUATION = ";";
+
+// Restores the reader's default punctuation when a command is done with it.
+class tPunctuation {
+public:
+  tPunctuation(tNexusInput* in, const char* set) : in(in) { in->SetPunctuationChars(set); }
+  ~tPunctuation() { in->SetPunctuationChars(nullptr); }
+
+private:
+  tNexusInput* in;
+};
+
+// A token as it must be written again so that a nested read sees the same
+// token: tokens that can only have come from quotes are quoted again.
+std::string command_word(const char* token, const char* punct)
+{
+  const size_t len = std::strlen(token);
+  bool quote = len == 0;
+  for (const char* p = token; *p && !quote; p++) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    quote = c <= ' ' || c == '\'' || c == '[' || c == ']' || (len > 1 && std::strchr(punct, c));
+  }
+  return quote ? nexus_label(token) : std::string(token);
+}
+
+// Collects the words of a command up to ";" (or the end of input), joined by blanks.
+std::string collect_command(tNexusInput* in, const char* punct)
+{
+  std::string text;
+  while (in->NextToken() && !in->CompareCurrentToken(";")) {
+    text += ' ';
+    text += command_word(in->CurrentToken(), punct);
+  }
+  return text;
+}
 
 // Skips to END or ENDBLOCK after a block that was not read to its end, then
 // expects the ";" behind it.
@@ -20,32 +66,595 @@ void end_block(tNexusInput* in)
     in->Error("Input", "Expected: ';'");
 }
 
+void general_help()
+{
+  message("\nCommands:\n");
+  message("        open filename; save [blocks] filename; show [{blocks|keywords}];\n");
+  message("        assume assumption; draw [geometry commands];\n");
+  message("        bootstrap number-of-runs;\n");
+  message("        ps [filename];");
+  message("\n");
+  message("        fig [filename];");
+  message("        help [name]; title name; info; version, thanks, close; quit;\n");
+  message("        import REAP filename;\n");
+  message("Blocks:\n");
+  message("        TAXA CHARACTERS DISTANCES\n");
+  message("        QV_SPECTRA QV_SPLITS QV_GRAPH\n");
+  message("        QV_ASSUMPTIONS QV_COMMANDS QV_EXTRAS QV_BOOTSTRAP\n");
+}
+
+struct tHelpTopic {
+  const char* name;
+  std::vector<const char*> lines;
+};
+
+const std::vector<tHelpTopic>& help_topics()
+{
+  static const std::vector<tHelpTopic> topics = {
+    {"OPEN", {"open filename; - Read commands from a file in NEXUS format\n"}},
+    {"VERSION", {"version; - Program version\n"}},
+    {"SAVE", {"save [blocks] filename; - Save blocks to a file\n",
+              "If no blocks listed, saves all valid blocks\n"}},
+    {"SHOW", {"show [blocks]; - Show valid blocks on screen\n",
+              "If no blocks listed, shows all valid blocks\n",
+              "show {TREE | TREETOP}; - Show tree (or tree topology)\n",
+              "in Newick's 8:45 standard format\n"}},
+    {"INFO", {"info; - Show summary of valid blocks\n"}},
+    {"ASSUME", {"ASSUME assumption; - this is a short-cut for entering assumptions that\n",
+                "usually go in the QV_ASSUMPTIONS-block, e.g.:\n",
+                "assume transform=logdet;  to set the transform to logdet, or\n",
+                "assume method=dtree;  to set the method to dtree (Buneman tree).\n",
+                "Type 'help qv_assumptions' for all commands.\n"}},
+    {"DRAW", {"draw [draw-commands]; - Draw the current splitsgraph, if valid\n",
+              "Draw commands are ones found in the DRAW part of the QV_GRAPH block\n"}},
+    {"PS", {"ps [filename]; - Save the current splits graph in PostScript\n"}},
+    {"FIG", {"fig [filename]; - Save the current splits graph in FIG 3.2 format\n"}},
+    {"IMPORT", {"import REAP filename; - Import restriction site data in REAP format\n"}},
+    {"CLOSE", {"close; - Delete all blocks\n"}},
+    {"QUIT", {"quit; - Quit reading commands from current stream\n"}},
+    {"TITLE", {"title name; - Set current document title\n"}},
+    {"HELP", {"help [blocks commands]; - Summarize syntax and usage\n"}},
+    {"BOOTSTRAP", {"bootstrap number-of-runs; - Compute bootstrap support\n"}},
+    {"FILES", {"\nInput files must be prepared in the new NEXUS format.\n",
+               "A typical input file will have the following structure:\n",
+               "\n#NEXUS\nTaxa-block\n\tand\nCharacters-block\n\tor\n",
+               "Distances-block\n"}},
+  };
+  return topics;
+}
+
 } // namespace
+
+// The commands of the reading loop. Each returns what the loop does next.
+class tParser {
+public:
+  enum tStep { FINISH, NEXT, STOP };
+
+  tParser(tDocument* doc, tNexusInput* in) : doc(doc), in(in) {}
+
+  tStep command();
+
+private:
+  tDocument* doc;
+  tNexusInput* in;
+
+  bool is(const char* word) const { return in->CompareCurrentToken(word); }
+  // The command word followed by ";": consumes the ";" when it is there.
+  bool followed_by_semicolon() { return in->CompareNextToken(";"); }
+
+  void trunc_names();
+  void messages();
+  void open();
+  bool title();
+  void import();
+  bool collect_words(std::vector<std::string>* words, const char* where);
+  void save();
+  void show();
+  void help();
+  void info();
+  void assume();
+  void bootstrap();
+  void ps();
+  tStep begin();
+  tStep commands_block();
+  void print_block(const char* name, tNexusOutput* out, int consistent, const char* where);
+};
+
+tParser::tStep tParser::command()
+{
+  if (is("#NEXUS") || is(";"))
+    return NEXT;
+
+  // Commands that do not have their form fall through to the ones below
+  // with whatever token is current by then.
+  if (is("TEST")) {
+    if (in->NextToken() && followed_by_semicolon()) {
+      test();
+      return FINISH;
+    }
+  }
+  if (is("trunc_names")) {
+    trunc_names();
+    return FINISH;
+  }
+  if (is("messages")) {
+    messages();
+    return FINISH;
+  }
+  if (is("OPEN") || is("READ")) {
+    open();
+    return FINISH;
+  }
+  if (is("TITLE") && title())
+    return FINISH;
+  if (is("IMPORT")) {
+    import();
+    return FINISH;
+  }
+  if (is("SAVE")) {
+    save();
+    return FINISH;
+  }
+  if (is("SHOW")) {
+    show();
+    return FINISH;
+  }
+  if (is("VERSION") && followed_by_semicolon()) {
+    message("%s\n", the_version());
+    return FINISH;
+  }
+  if (is("THANKS") && followed_by_semicolon()) {
+    thanks();
+    return FINISH;
+  }
+  if (is("VALID") && followed_by_semicolon())
+    return FINISH;
+  if (is("HELP")) {
+    help();
+    return FINISH;
+  }
+  if (is("info") && followed_by_semicolon()) {
+    info();
+    return FINISH;
+  }
+  if (is("CLOSE") && followed_by_semicolon()) {
+    doc->reset();
+    doc->set_title(nullptr);
+    return FINISH;
+  }
+  if (is("QUIT") && followed_by_semicolon()) {
+    std::fflush(stdout);
+    std::exit(0);
+  }
+  if (is("ASSUME")) {
+    assume();
+    return NEXT;
+  }
+  if (is("BOOTSTRAP")) {
+    bootstrap();
+    return FINISH;
+  }
+  if (is("COMPUTE") && followed_by_semicolon()) {
+    if (doc->assumptions->valid()) {
+      doc->freeze_update = 0;
+      doc->assumptions->update.post(tUpdate::ALL);
+    } else {
+      in->Warning("COMPUTE", "No valid QV_ASSUMPTIONS block");
+    }
+    return FINISH;
+  }
+  if (is("DRAW")) {
+    doc->sgraph->read_draw(in, doc->splits.get());
+    return FINISH;
+  }
+  if (is("COPY")) {
+    warning("COPY: not implemented");
+    return FINISH;
+  }
+  if (is("PRINT")) {
+    warning("PRINT: not implemented");
+    return FINISH;
+  }
+  if (is("PS")) {
+    ps();
+    return FINISH;
+  }
+  if (is("BEGIN")) {
+    return begin();
+  }
+  if (is("freeze") && followed_by_semicolon()) {
+    doc->freeze_update++;
+    return FINISH;
+  }
+  if (is("unfreeze") && followed_by_semicolon()) {
+    // A stray unfreeze must not switch the pipeline off for good.
+    if (doc->freeze_update > 0)
+      doc->freeze_update--;
+    doc->assumptions->update.unpost(tUpdate::ALL);
+    return FINISH;
+  }
+
+  const char* token = in->CurrentToken();
+  if (!token)
+    return STOP;
+  in->Error("Input", "Unexpected token: %s", token);
+  in->SkipToEndOfLine();
+  return FINISH;
+}
+
+void tParser::trunc_names()
+{
+  int n = 0;
+  if (in->ReadNextTokenInt(&n) && followed_by_semicolon() && doc->taxa->truncate_labels(n))
+    return;
+  in->Error("truncate-command", "Usage: TRUNCATE number]");
+}
+
+void tParser::messages()
+{
+  if (in->CompareNextToken("+"))
+    message("++");
+  else if (in->CompareCurrentToken("-"))
+    message("--");
+  else
+    in->Error("MESSAGES-command", "Usage: MESSAGES{+|-}");
+}
+
+void tParser::open()
+{
+  std::string name;
+  bool ok;
+  {
+    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    ok = in->NextToken() && !is(";");
+    if (ok)
+      name = in->CurrentToken();
+    ok = ok && followed_by_semicolon();
+  }
+  if (!ok) {
+    in->Error("OPEN-command", "Usage: OPEN filename;");
+    return;
+  }
+  doc->read_file(name.c_str());
+}
+
+bool tParser::title()
+{
+  std::string name;
+  {
+    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    if (!in->NextToken())
+      return false;
+    const bool ok = !is(";");
+    if (ok)
+      name = in->CurrentToken();
+    if (!ok || !followed_by_semicolon()) {
+      in->Error("TITLE-command", "Usage: TITLE name;");
+      return true;
+    }
+  }
+  doc->set_title(name.c_str());
+  return true;
+}
+
+void tParser::import()
+{
+  std::string name;
+  bool ok = in->CompareNextToken("REAP");
+  if (ok) {
+    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    ok = in->NextToken() && !is(";");
+    if (ok)
+      name = in->CurrentToken();
+    ok = ok && followed_by_semicolon();
+  }
+  if (!ok) {
+    in->Error("Input", "Usage: IMPORT REAP filename;");
+    return;
+  }
+  doc->import_reap(name.c_str());
+}
+
+bool tParser::collect_words(std::vector<std::string>* words, const char* where)
+{
+  tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+  while (in->NextToken() && !is(";")) {
+    if (static_cast<int>(words->size()) == MAX_BLOCK_WORDS) {
+      in->Error(where, "Too many blocks");
+      in->SkipToSemiColon();
+      return false;
+    }
+    words->push_back(in->CurrentToken());
+  }
+  return true;
+}
+
+void tParser::print_block(const char* name, tNexusOutput* out, int consistent, const char* where)
+{
+  tTaxaBlk* taxa = doc->taxa.get();
+  if (doc->taxa->compare_name(name))
+    doc->taxa->print(out);
+  else if (doc->characters->compare_name(name))
+    doc->characters->print(1, out, taxa);
+  else if (doc->distances->compare_name(name))
+    doc->distances->print(out, taxa);
+  else if (doc->spectra->compare_name(name))
+    doc->spectra->print(out, taxa);
+  else if (doc->splits->compare_name(name))
+    doc->splits->print(out, taxa);
+  else if (doc->sgraph->compare_name(name))
+    doc->sgraph->print(out, taxa);
+  else if (doc->assumptions->compare_name(name))
+    doc->assumptions->print(out, taxa, consistent);
+  else if (doc->sets->compare_name(name))
+    doc->sets->print(out, taxa);
+  else if (doc->extras->compare_name(name))
+    doc->extras->print(out, taxa);
+  else if (doc->bootstrap->compare_name(name))
+    doc->bootstrap->print(out, taxa);
+  else if (!std::strcmp(where, "SHOW-command") && (same_token(name, "TREE") || same_token(name, "TREETOP")))
+    tree_out(name, taxa, doc->splits.get(), doc->sgraph.get());
+  else
+    in->Warning(where, "Unknown block type: %s", name);
+}
+
+void tParser::save()
+{
+  std::vector<std::string> words;
+  if (!collect_words(&words, "SAVE-command"))
+    return;
+  if (words.empty()) {
+    in->Error("SAVE-command", "Usage: SAVE [blocks] filename;");
+    return;
+  }
+  const char* filename = words.back().c_str();
+  if (words.size() == 1) {
+    doc->print_file(filename);
+    return;
+  }
+  tNexusOutput out;
+  std::string tmpname;
+  if (!open_safe_output(&out, filename, &tmpname))
+    return;
+  out.Print("#NEXUS\n");
+  if (doc->get_comments())
+    out.Print("%s", doc->get_comments());
+  for (size_t i = 0; i + 1 < words.size(); i++)
+    print_block(words[i].c_str(), &out, 0, "SAVE-command");
+  commit_safe_output(&out, filename, tmpname);
+}
+
+void tParser::show()
+{
+  std::vector<std::string> words;
+  if (!collect_words(&words, "SHOW-blocks"))
+    return;
+  tNexusOutput out;
+  out.OpenString();
+  if (words.empty()) {
+    doc->print_nexus(&out);
+  } else {
+    const int consistent = doc->assumptions->update.updates == 0 ? 1 : 0;
+    for (const std::string& name : words)
+      print_block(name.c_str(), &out, consistent, "SHOW-command");
+  }
+  // Shown even while messages are switched off.
+  tcltk_log(out.GetString());
+}
+
+void tParser::help()
+{
+  if (!in->NextToken())
+    return;
+  if (is(";")) {
+    general_help();
+    return;
+  }
+  const std::string name = in->CurrentToken();
+  if (!followed_by_semicolon())
+    return;
+  message("\n");
+  const char* n = name.c_str();
+  if (doc->taxa->compare_name(n))
+    doc->taxa->show_usage();
+  else if (doc->characters->compare_name(n))
+    doc->characters->show_usage();
+  else if (doc->distances->compare_name(n))
+    doc->distances->show_usage();
+  else if (doc->spectra->compare_name(n))
+    doc->spectra->show_usage();
+  else if (doc->splits->compare_name(n))
+    doc->splits->show_usage();
+  else if (doc->sgraph->compare_name(n))
+    doc->sgraph->show_usage();
+  else if (doc->sets->compare_name(n))
+    doc->sets->show_usage();
+  else if (doc->assumptions->compare_name(n))
+    doc->assumptions->show_usage();
+  else if (doc->extras->compare_name(n))
+    doc->extras->show_usage();
+  else if (doc->bootstrap->compare_name(n))
+    doc->bootstrap->show_usage();
+  else if (doc->commands->compare_name(n))
+    doc->commands->show_usage();
+  else {
+    for (const tHelpTopic& topic : help_topics()) {
+      if (same_token(n, topic.name)) {
+        for (const char* line : topic.lines)
+          message("%s", line);
+        return;
+      }
+    }
+    message("No such command or block: %s\n", n);
+  }
+}
+
+void tParser::info()
+{
+  message("\n--------------------------Info---------------------------\n");
+  message("Document: %s\n", doc->get_title());
+  doc->taxa->show_info();
+  doc->characters->show_info();
+  doc->distances->show_info();
+  doc->spectra->show_info();
+  doc->splits->show_info();
+  doc->sgraph->show_info();
+  doc->extras->show_info();
+  doc->bootstrap->show_info();
+  message("---------------------------------------------------------\n");
+}
+
+void tParser::assume()
+{
+  const std::string text =
+    "begin QV_ASSUMPTIONS;" + collect_command(in, in->GetPunctuationChars()) + ";end;\n";
+  doc->read_string(text.c_str());
+}
+
+void tParser::bootstrap()
+{
+  int runs = 0;
+  if (!in->ReadNextTokenInt(&runs) || runs < 1 || !followed_by_semicolon()) {
+    in->Error("Input-bootstrap", "Usage: BOOTSTRAP number-of-runs;");
+    return;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "begin QV_BOOTSTRAP;runs=%d;end;\n", runs);
+  message("%s", text);
+  doc->read_string(text);
+}
+
+void tParser::ps()
+{
+  std::string filename;
+  bool ok;
+  {
+    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    ok = in->NextToken() != nullptr;
+    if (ok && is(";")) {
+      filename = std::string(doc->get_title()) + ".ps";
+    } else if (ok) {
+      filename = in->CurrentToken();
+      ok = followed_by_semicolon();
+    }
+  }
+  if (!ok) {
+    in->Error("Input-ps", "Usage: PS [filename];");
+    return;
+  }
+  doc->sgraph->write_ps(doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
+                        doc->short_info_string(), filename.c_str(), doc->get_title());
+}
+
+tParser::tStep tParser::begin()
+{
+  char* header = nullptr;
+  if (in->flush_comments(&header)) {
+    doc->comments = header;
+    doc->has_comments = true;
+  }
+  std::free(header);
+
+  if (!in->NextToken())
+    return STOP;
+  const std::string name = in->CurrentToken();
+  const char* n = name.c_str();
+  tUpdate& update = doc->assumptions->update;
+  tTaxaBlk* taxa = doc->taxa.get();
+
+  if (doc->taxa->compare_name(n)) {
+    if (doc->taxa->valid()) {
+      doc->reset();
+      if (!in->IsFile())
+        doc->set_title(nullptr);
+    }
+    doc->taxa->read(in);
+    doc->assumptions->update.unpost(1);
+  } else if (doc->characters->compare_name(n)) {
+    if (doc->characters->read(in, taxa)) {
+      taxa->set_nchar(doc->characters->get_nchar());
+      update.unpost(2);
+      update.post(4 | 8 | 64);
+    }
+  } else if (doc->distances->compare_name(n)) {
+    if (doc->distances->read(in, taxa)) {
+      update.unpost(4);
+      update.post(8);
+    }
+  } else if (doc->spectra->compare_name(n)) {
+    if (doc->spectra->read(in, taxa)) {
+      update.unpost(64);
+      update.post(8);
+    }
+  } else if (doc->splits->compare_name(n)) {
+    if (doc->splits->read(in, taxa)) {
+      update.unpost(8);
+      update.post(16);
+    }
+  } else if (doc->sgraph->compare_name(n)) {
+    if (doc->sgraph->read(in, taxa, doc->splits.get()))
+      update.unpost(16);
+  } else if (doc->sets->compare_name(n)) {
+    doc->sets->read(in, taxa);
+  } else if (doc->assumptions->compare_name(n)) {
+    doc->assumptions->read(in, taxa);
+    doc->check_assumptions();
+    doc->assumptions->update.unpost(32);
+  } else if (doc->extras->compare_name(n)) {
+    doc->extras->read(in, taxa, doc->assumptions.get());
+  } else if (doc->bootstrap->compare_name(n)) {
+    doc->bootstrap->read(in, taxa, doc->assumptions.get(), doc->characters.get(), doc->splits.get());
+  } else if (doc->commands->compare_name(n)) {
+    return commands_block();
+  } else {
+    in->Warning("Input", "Unknown block type: %s", n);
+  }
+  end_block(in);
+  return FINISH;
+}
+
+// Runs each command of a QV_COMMANDS block through its own nested loop.
+tParser::tStep tParser::commands_block()
+{
+  if (!in->CompareNextToken(";"))
+    in->Error("QV_COMMANDS", "Expected ';'");
+  bool found_end = false;
+  for (;;) {
+    // File names and other words keep their slashes and signs: only ";" splits.
+    std::string text;
+    {
+      tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+      if (!in->NextToken())
+        break;
+      if (in->CurrentTokenIsEnd()) {
+        found_end = true;
+        break;
+      }
+      if (!is(";")) {
+        text = command_word(in->CurrentToken(), NAME_ONLY_PUNCTUATION);
+        text += collect_command(in, NAME_ONLY_PUNCTUATION);
+      }
+    }
+    text += ';';
+    doc->read_string(text.c_str());
+  }
+  if (!found_end || !in->CompareNextToken(";"))
+    in->Error("QV_COMMANDS", "Couldn't find END;");
+  return NEXT;
+}
 
 int tDocument::read_nexus(tNexusInput* in)
 {
+  tParser parser(this, in);
   while (!in->atEOF()) {
     in->Prompt();
-    const char* token = in->NextToken();
-    if (!token)
+    if (!in->NextToken())
       return 1;
-    if (in->CompareCurrentToken("#NEXUS") || in->CompareCurrentToken(";"))
+    const tParser::tStep step = parser.command();
+    if (step == tParser::STOP)
+      return 1;
+    if (step == tParser::NEXT)
       continue;
-    if (in->CompareCurrentToken("BEGIN")) {
-      char* text = nullptr;
-      if (in->flush_comments(&text)) {
-        comments = text;
-        has_comments = true;
-      }
-      std::free(text);
-      const char* name = in->NextToken();
-      if (name)
-        in->Warning("Input", "Unknown block type: %s", name);
-      end_block(in);
-    } else {
-      in->Error("Input", "Unexpected token: %s", token);
-      in->SkipToEndOfLine();
-    }
     if (freeze_update == 0)
       update_blocks();
   }

@@ -1,4 +1,7 @@
 list(APPEND QV_CORE_SOURCES
   document/document.cpp
+  document/import_reap.cpp
+  document/info.cpp
   document/parser.cpp
+  document/tree_out.cpp
 )

@@ -1,3 +1,4 @@
 list(APPEND QV_TEST_SOURCES
   tests/app/cli_test.cpp
+  tests/app/real_files_test.cpp
 )

@@ -1,3 +1,5 @@
 list(APPEND QV_TEST_SOURCES
   tests/document/document_test.cpp
+  tests/document/parser_test.cpp
+  tests/document/transcript_test.cpp
 )

@@ -13,13 +13,30 @@ public:
   std::vector<std::string> warnings;  // each warning dialog's text
   std::vector<std::string> commands;  // each Tcl command evaluated
   std::string fatal;                  // the fatal error, if one was shown
+  std::string transcript;             // log and warnings in the order they came
 
-  void log(const char* text) override { logged += text; }
-  void show_warning(const char* text) override { warnings.push_back(text); }
+
+  void log(const char* text) override
+  {
+    logged += text;
+    transcript += text;
+  }
+  void show_warning(const char* text) override
+  {
+    warnings.push_back(text);
+    transcript += std::string("Warning: ") + text + "\n";
+  }
   void show_fatal(const char* text) override { fatal = text; }
   int command(const char* script) override { commands.push_back(script); return 0; }
 
-  void clear() { logged.clear(); warnings.clear(); commands.clear(); fatal.clear(); }
+  void clear()
+  {
+    logged.clear();
+    warnings.clear();
+    commands.clear();
+    fatal.clear();
+    transcript.clear();
+  }
 };
 
 // Installs a capturing front end for the lifetime of the object.

@@ -50,7 +50,8 @@ tRunResult run_quivet(const std::vector<std::string>& args, const std::string& i
 {
   tTempDir io;
   io.write("stdin", input);
-  std::string cmd = "cd " + shell_quote(dir.empty() ? io.path() : dir) + " && " + shell_quote(QV_BINARY);
+  // A hang shows as status 124 instead of stopping the suite.
+  std::string cmd = "cd " + shell_quote(dir.empty() ? io.path() : dir) + " && timeout 60 " + shell_quote(QV_BINARY);
   for (const std::string& a : args)
     cmd += " " + shell_quote(a);
   cmd += " <" + shell_quote(io.file("stdin")) + " >" + shell_quote(io.file("stdout")) + " 2>" +

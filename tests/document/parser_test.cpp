@@ -1,0 +1,147 @@
+// The reading loop as a user drives it: saving and showing chosen blocks,
+// freezing, nested streams, and a second TAXA block.
+#include <gtest/gtest.h>
+
+#include "document/document.h"
+#include "nexus/nexus.h"
+#include "tests/support/capture.h"
+#include "tests/support/run.h"
+
+namespace {
+
+const char* const THREE_TAXA = "begin taxa; dimensions ntax=3; taxlabels a b 'c d'; end;";
+
+std::string shown(tDocument& doc, const char* blocks)
+{
+  tNexusOutput out;
+  out.OpenString();
+  if (*blocks) {
+    tCaptureScope capture;
+    doc.read_string((std::string("show ") + blocks).c_str());
+    return capture.fe.logged;
+  }
+  doc.print_nexus(&out);
+  return out.GetString();
+}
+
+} // namespace
+
+TEST(Parser, SaveChosenBlocksAndShowThem)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  const std::string file = dir.file("part.nex");
+  doc.read_string(("save taxa qv_assumptions foo " + file).c_str());
+  EXPECT_NE(capture.fe.logged.find("NEXUS warning: Unknown block type: foo\n"), std::string::npos);
+  const std::string text = read_text_file(file);
+  EXPECT_EQ(text.rfind("#NEXUS\nBEGIN taxa;\n", 0), 0u) << text;
+  EXPECT_NE(text.find("END;\nBEGIN qv_assumptions;\n"), std::string::npos);
+  EXPECT_EQ(text.find("CONSISTENT"), std::string::npos) << "SAVE of chosen blocks is not consistent";
+  EXPECT_STREQ(doc.get_title(), "Untitled") << "saving chosen blocks keeps the title";
+
+  std::string show = shown(doc, "taxa qv_assumptions");
+  const std::string consistent = "    CONSISTENT;\n";
+  const size_t at = show.find(consistent);
+  ASSERT_NE(at, std::string::npos) << "SHOW marks the block consistent when nothing is pending";
+  show.erase(at, consistent.size());
+  EXPECT_EQ(show, text.substr(7));
+}
+
+TEST(Parser, SavedDocumentReadsBackToTheSameText)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  doc.read_string("assume exclude gaps; assume method=dtree; title first");
+  const std::string file = dir.file("whole.nex");
+  doc.read_string(("save " + file).c_str());
+  EXPECT_STREQ(doc.get_title(), "whole.nex");
+
+  tDocument again;
+  again.read_string(("open " + file).c_str());
+  EXPECT_EQ(shown(again, ""), shown(doc, ""));
+  EXPECT_STREQ(again.taxa->getlabel(3), "c d");
+}
+
+TEST(Parser, FailedSaveKeepsTheEarlierFile)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  const std::string file = dir.file("keep.nex");
+  doc.read_string(("save " + file).c_str());
+  const std::string before = read_text_file(file);
+  doc.read_string(("save taxa " + dir.file("no/such/dir.nex")).c_str());
+  ASSERT_EQ(capture.fe.warnings.size(), 1u);
+  EXPECT_EQ(capture.fe.warnings[0], "Can't open file: " + dir.file("no/such/dir.nex") + " to write");
+  EXPECT_EQ(read_text_file(file), before);
+}
+
+TEST(Parser, FreezeDefersComputationUntilCompute)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  doc.read_string("freeze; assume method=dtree;");
+  EXPECT_EQ(doc.freeze_update, 1);
+  EXPECT_NE(doc.assumptions->update.updates, 0) << "pending while frozen";
+  doc.read_string("unfreeze;");
+  EXPECT_EQ(doc.freeze_update, 0);
+  EXPECT_EQ(doc.assumptions->update.updates, 0) << "unfreeze drops the pending work";
+  EXPECT_EQ(doc.assumptions->method, "dtree");
+  doc.read_string("unfreeze; unfreeze;");
+  EXPECT_EQ(doc.freeze_update, 0) << "a stray unfreeze never switches the pipeline off";
+  doc.freeze_update = 2;
+  doc.read_string("compute;");
+  EXPECT_EQ(doc.freeze_update, 0);
+}
+
+TEST(Parser, SecondTaxaBlockEmptiesTheDocument)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  doc.read_string("assume method=dtree; title kept");
+  doc.read_string("begin taxa; dimensions ntax=2; taxlabels x y; end;");
+  EXPECT_EQ(doc.taxa->get_ntax(), 2);
+  EXPECT_EQ(doc.assumptions->method, "DSPLITS") << "assumptions were reset";
+  EXPECT_STREQ(doc.get_title(), "Untitled") << "a command string removes the title";
+}
+
+TEST(Parser, CommandsBlockRunsNestedStreams)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  dir.write("data-1.nex", std::string("#NEXUS\n") + THREE_TAXA + "\n");
+  dir.write("cmds.nex", "#NEXUS\nbegin qv_commands;\n  open " + dir.file("data-1.nex") +
+                          ";\n  assume extaxa = 'c d';\n  title My-Data;\nend;\n");
+  tDocument doc;
+  doc.read_string(("open " + dir.file("cmds.nex")).c_str());
+  EXPECT_EQ(doc.taxa->get_ntax(), 2) << capture.fe.transcript;
+  EXPECT_EQ(doc.taxa->get_ntax_orig(), 3);
+  EXPECT_STREQ(doc.get_title(), "My-Data");
+}
+
+TEST(Parser, TruncNamesRefusesWidthsTooSmallForTheSuffix)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string("begin taxa; dimensions ntax=2; taxlabels Escherichia Bacillus; end;");
+  doc.read_string("trunc_names 2");
+  EXPECT_STREQ(doc.taxa->getlabel(1), "Escherichia");
+  EXPECT_NE(capture.fe.logged.find("Usage: TRUNCATE number]"), std::string::npos);
+  doc.read_string("trunc_names 6");
+  EXPECT_STREQ(doc.taxa->getlabel(1), "Esch01");
+  EXPECT_STREQ(doc.taxa->getlabel(2), "Baci02");
+}
+
+TEST(Parser, QuitEndsTheProgramAtOnce)
+{
+  tRunResult r = run_quivet({"-b"}, "version;\nquit;\nversion;\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Quivet3.1 (16 June 1999)\n");
+}
