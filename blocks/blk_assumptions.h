@@ -1,9 +1,10 @@
 // QV_ASSUMPTIONS block: every choice that steers the computation, and the
-// document's pending-update word. Valid from construction on.
+// document's pending-update word. Valid from construction on. The ASSUME
+// command feeds its statements to the same reader.
 //
 //   statement                                  field(s)                         bits
 //   DIMENSIONS [NTAX=n] [NCHAR=m];             (checked only)                   -
-//   CONSISTENT;                                clears all, posts               2048
+//   CONSISTENT;                                clears all at END, posts        2048
 //   OPTIONS GAPMODE={MISSING|NEWSTATE};        gapmode                           68
 //   [NO] GREEDY_TREE;                          greedy_tree                    128/8
 //   [NO] REDUCE_GRAPH;                         reduce_graph                      16
@@ -14,13 +15,16 @@
 //   [NO] ADJUST;                               adjust                             8
 //   EXSET|EXCHAR [name] = {chars|NONE};        exset, exset_name                  2
 //   EXTAXA [name] = {taxa|NONE};               extaxa, extaxa_name                1
-//   TAXA_PARTITION [name] = {groups|NONE};     taxa_partition(_orig), _name       4
+//   TAXA_PARTITION [name] = {groups|NONE};     taxa_partition(_orig), _name       4 (+68 refused)
 //   METHOD=name;                               method                  72 (not NONE)
 //   EDGE_TRANSFORM=name;                       edge_transform                     8
 //   TRANSFORM=name [x];                        transform, cconst_x               68
 //   EXCLUDE items;                             exclude_*, codon_offset            2
 //   THRESHOLD=x;                               threshold                         72
-//   USERMATRIX n entries;                      usermatrix, n_colors               -
+//   USERMATRIX n entries;                      usermatrix, n_colors   68 (TRANSFORM=USERMATRIX)
+//
+// Real numbers (and N, PARAMETER) are read with signs and exponents kept in
+// the token, so THRESHOLD=1E-05 and CUT=-0.5 are single values.
 #pragma once
 
 #include <string>
@@ -83,5 +87,27 @@ public:
 private:
   int _valid = 1;
 
+  int read_statement(tNexusInput* in, tTaxaBlk* taxa);
+  int read_dimensions(tNexusInput* in, const tTaxaBlk* taxa);
+  int read_options(tNexusInput* in);
+  int read_switch(tNexusInput* in, bool on);
+  int read_no(tNexusInput* in);
+  int read_parameter(tNexusInput* in);
+  int read_refine(tNexusInput* in);
+  int read_max_width(tNexusInput* in);
+  int read_method(tNexusInput* in);
+  int read_edge_transform(tNexusInput* in);
+  int read_transform(tNexusInput* in);
+  int read_threshold(tNexusInput* in);
+  int read_exclude(tNexusInput* in);
+  int read_exset(tNexusInput* in, const tTaxaBlk* taxa);
+  int read_extaxa(tNexusInput* in, const tTaxaBlk* taxa);
+  int read_taxa_partition(tNexusInput* in, const tTaxaBlk* taxa);
+  int read_usermatrix(tNexusInput* in);
+  int check_transform(tNexusInput* in);
+  void fall_back_to_hamming();
+  bool exclusion_in_force() const;
   void print_usermatrix(tNexusOutput* out) const;
+  void set_taxa_partition_orig(const tTaxaBlk* taxa);
+  void set_active_taxa(const tTaxaBlk* taxa);
 };
