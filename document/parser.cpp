@@ -506,8 +506,14 @@ void tParser::info()
 
 void tParser::assume()
 {
-  const std::string text =
-    "begin QV_ASSUMPTIONS;" + collect_command(in, in->GetPunctuationChars()) + ";end;\n";
+  // Only ";" splits while the words are collected, so that signed numbers and
+  // exponents (threshold=1e-3, cut=-0.5) reach the assumptions reader whole.
+  std::string words;
+  {
+    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    words = collect_command(in, NAME_ONLY_PUNCTUATION);
+  }
+  const std::string text = "begin QV_ASSUMPTIONS;" + words + ";end;\n";
   doc->read_string(text.c_str());
 }
 

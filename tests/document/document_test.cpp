@@ -129,6 +129,7 @@ TEST(Document, SavedFileReadsBackToTheSameText)
   tCaptureScope capture;
   tTempDir dir;
   tDocument doc;
+  doc.update_blocks();
   const std::string target = dir.file("round.nex");
   ASSERT_EQ(doc.print_file(target.c_str()), 1);
   tDocument again;

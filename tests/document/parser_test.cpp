@@ -145,3 +145,15 @@ TEST(Parser, QuitEndsTheProgramAtOnce)
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Quivet3.1 (16 June 1999)\n");
 }
+
+TEST(Parser, AssumeKeepsSignedNumbersAndQuotedLabels)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string(THREE_TAXA);
+  doc.read_string("assume threshold=1e-3; assume refine cut=-0.5;");
+  EXPECT_DOUBLE_EQ(doc.assumptions->threshold, 1e-3);
+  EXPECT_DOUBLE_EQ(doc.assumptions->refine_cut, -0.5);
+  doc.read_string("assume extaxa = 'c d';");
+  EXPECT_EQ(doc.taxa->get_ntax(), 2) << capture.fe.transcript;
+}
