@@ -3,6 +3,7 @@ list(APPEND QV_CORE_SOURCES
   blocks/blk_assumptions.cpp
   blocks/blk_commands.cpp
   blocks/blk_characters.cpp
+  blocks/s_vector.cpp
   blocks/blk_distances.cpp
   blocks/blk_spectra.cpp
   blocks/blk_splits.cpp
