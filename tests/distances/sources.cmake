@@ -1,0 +1,3 @@
+list(APPEND QV_TEST_SOURCES
+  tests/distances/transforms_test.cpp
+)
