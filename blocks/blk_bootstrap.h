@@ -20,6 +20,7 @@ public:
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters, tSplitsBlk* splits, tSplitsGraphBlk* sgraph);
   int read(tNexusInput* in, tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters, tSplitsBlk* splits);
+  int get_runs() const { return 0; }
 
 private:
   int _valid = 0;

@@ -26,6 +26,8 @@ public:
   // The PS command: the graph as Encapsulated PostScript.
   int write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
                const char* info, const char* filename, const char* title) const;
+  // How splits are labelled in the drawing.
+  const char* get_splitlabels() const { return "NONE"; }
 
 private:
   int _valid = 0;
