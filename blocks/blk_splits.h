@@ -21,6 +21,8 @@ public:
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra, tCharactersBlk* characters, int compute_cycle_fit_compat);
   void set_active_taxa(tTaxaBlk* taxa, tAssumptionsBlk* assumptions);
   int read(tNexusInput* in, tTaxaBlk* taxa);
+  // How well the splits fit the distances, in percent; 0 when not computed.
+  double get_fit() const { return 0; }
 
 private:
   int _valid = 0;
