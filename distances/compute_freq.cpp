@@ -23,6 +23,43 @@ std::vector<int> active_sites(const tCharactersBlk* characters)
   return sites;
 }
 
+namespace {
+
+// Turns counts into shares, taking the constant-site frequencies off first.
+void normalise(const tCharactersBlk* characters, const tAssumptionsBlk* assumptions, double** F)
+{
+  const int k = characters->ncolors;
+  if (assumptions->exclude_constant >= 1) {
+    for (int a = 1; a <= k; a++) {
+      const double removed = characters->constant_freq[characters->colors2symbols[a]];
+      F[a][a] -= removed;
+      message("removing: %g\n", removed);
+    }
+  }
+
+  double total = 0.0;
+  for (int a = 1; a <= k; a++)
+    for (int b = 1; b <= k; b++)
+      total += F[a][b];
+  for (int a = 1; a <= k; a++)
+    for (int b = 1; b <= k; b++)
+      F[a][b] = total != 0.0 ? F[a][b] / total : 1.0;
+}
+
+// Bit planes pay off while k*k popcounts per 64 sites beat 64 table updates.
+constexpr int MAX_PLANE_COLORS = 8;
+
+__attribute__((target_clones("popcnt", "default")))
+long long and_count(const unsigned long long* x, const unsigned long long* y, size_t words)
+{
+  long long n = 0;
+  for (size_t w = 0; w < words; w++)
+    n += __builtin_popcountll(x[w] & y[w]);
+  return n;
+}
+
+} // namespace
+
 void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
               int i, int j, double** F)
 {
@@ -43,20 +80,67 @@ void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAss
     if (a >= 1 && a <= k && b >= 1 && b <= k)
       F[a][b] += 1.0;
   }
+  normalise(characters, assumptions, F);
+}
 
-  if (assumptions->exclude_constant >= 1) {
-    for (int a = 1; a <= k; a++) {
-      const double removed = characters->constant_freq[characters->colors2symbols[a]];
-      F[a][a] -= removed;
-      message("removing: %g\n", removed);
+tPairCounter::tPairCounter(const tCharactersBlk* characters)
+  : k(characters->ncolors)
+{
+  const std::vector<int> sites = active_sites(characters);
+  nsites = static_cast<int>(sites.size());
+  const int ntax = characters->get_ntax();
+  use_planes = k >= 1 && k <= MAX_PLANE_COLORS;
+  if (use_planes) {
+    words = (static_cast<size_t>(nsites) + 63) / 64;
+    planes.assign(static_cast<size_t>(ntax + 1) * k * words, 0);
+    for (int t = 1; t <= ntax; t++) {
+      const unsigned char* row = characters->get_row(t);
+      unsigned long long* plane = &planes[static_cast<size_t>(t) * k * words];
+      for (int s = 0; s < nsites; s++) {
+        const int a = characters->symbols2colors[row[sites[s]]];
+        if (a >= 1 && a <= k)
+          plane[static_cast<size_t>(a - 1) * words + s / 64] |= 1ULL << (s % 64);
+      }
+    }
+  } else {
+    colors.assign(static_cast<size_t>(ntax + 1) * nsites, 0);
+    for (int t = 1; t <= ntax; t++) {
+      const unsigned char* row = characters->get_row(t);
+      for (int s = 0; s < nsites; s++) {
+        const int a = characters->symbols2colors[row[sites[s]]];
+        colors[static_cast<size_t>(t) * nsites + s] = static_cast<unsigned char>(a >= 1 && a <= k ? a : 0);
+      }
     }
   }
+}
 
-  double total = 0.0;
+void tPairCounter::count(int i, int j, double** F) const
+{
   for (int a = 1; a <= k; a++)
     for (int b = 1; b <= k; b++)
-      total += F[a][b];
+      F[a][b] = 0.0;
+  if (use_planes) {
+    const unsigned long long* x = &planes[static_cast<size_t>(i) * k * words];
+    const unsigned long long* y = &planes[static_cast<size_t>(j) * k * words];
+    for (int a = 1; a <= k; a++)
+      for (int b = 1; b <= k; b++)
+        F[a][b] = static_cast<double>(
+          and_count(x + static_cast<size_t>(a - 1) * words, y + static_cast<size_t>(b - 1) * words, words));
+    return;
+  }
+  std::vector<long long> n(static_cast<size_t>(k + 1) * (k + 1), 0);
+  const unsigned char* x = &colors[static_cast<size_t>(i) * nsites];
+  const unsigned char* y = &colors[static_cast<size_t>(j) * nsites];
+  for (int s = 0; s < nsites; s++)
+    n[static_cast<size_t>(x[s]) * (k + 1) + y[s]]++;
   for (int a = 1; a <= k; a++)
     for (int b = 1; b <= k; b++)
-      F[a][b] = total != 0.0 ? F[a][b] / total : 1.0;
+      F[a][b] = static_cast<double>(n[static_cast<size_t>(a) * (k + 1) + b]);
+}
+
+void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
+              int i, int j, double** F)
+{
+  counter.count(i, j, F);
+  normalise(characters, assumptions, F);
 }

@@ -2,6 +2,7 @@
 // pair-frequency matrix of two taxa's state colors.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class tTaxaBlk;
@@ -34,4 +35,28 @@ std::vector<int> active_sites(const tCharactersBlk* characters);
 // frequencies come off the diagonal first. Without any counted site every
 // entry is 1.0.
 void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
+              int i, int j, double** F);
+
+// The active sites of every active taxon, packed once so that each pair of
+// taxa is compared without looking at the site mask again. Counts are exact
+// integers, so the frequencies equal those of a plain loop over the sites.
+class tPairCounter {
+public:
+  explicit tPairCounter(const tCharactersBlk* characters);
+  // F[a][b] = number of active sites where taxon i has color a and j color b.
+  void count(int i, int j, double** F) const;
+
+private:
+  int k = 0;          // colors
+  int nsites = 0;     // active sites
+  size_t words = 0;   // 64-site words per color plane
+  bool use_planes = false;
+  // Small alphabets: one bit plane per taxon and color, (t*k + a-1)*words.
+  std::vector<unsigned long long> planes;
+  // Large alphabets: colors of the active sites, one row of nsites per taxon.
+  std::vector<unsigned char> colors;
+};
+
+// As above, counting through a packer made once for all pairs.
+void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
               int i, int j, double** F);

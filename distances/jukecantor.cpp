@@ -35,10 +35,11 @@ int computeJukeCantor(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersB
   int warned = 0;
   const int k = characters->ncolors;
   tSquareMatrix F(k);
+  const tPairCounter counter(characters);
   const int ntax = taxa->get_ntax();
   for (int i = 1; i <= ntax; i++)
     for (int j = i + 1; j <= ntax; j++) {
-      computeF(taxa, characters, assumptions, i, j, F.rows());
+      computeF(counter, characters, assumptions, i, j, F.rows());
       distances->set_matrix(j, i, jukeCantor(k, F.rows(), &warned));
     }
   return 1;

@@ -32,10 +32,11 @@ int computeK3ST(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* ch
   int warned = 0;
   const int k = characters->ncolors;
   tSquareMatrix F(k);
+  const tPairCounter counter(characters);
   const int ntax = taxa->get_ntax();
   for (int i = 1; i <= ntax; i++)
     for (int j = i + 1; j <= ntax; j++) {
-      computeF(taxa, characters, assumptions, i, j, F.rows());
+      computeF(counter, characters, assumptions, i, j, F.rows());
       distances->set_matrix(j, i, kimura3st(k, F.rows(), &warned));
     }
   return 1;

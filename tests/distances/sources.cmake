@@ -1,3 +1,4 @@
 list(APPEND QV_TEST_SOURCES
   tests/distances/transforms_test.cpp
+  tests/distances/packed_test.cpp
 )

@@ -1,0 +1,1 @@
+qv_bench(distances bench/bench_distances.cpp)
