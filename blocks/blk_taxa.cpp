@@ -127,11 +127,13 @@ int tTaxaBlk::read_labels(tNexusInput* in, int n)
     tPunctuationScope scope(in, tNexusInput::LABEL_PUNCTUATION);
     if (!in->NextToken())
       return in->Error("TAXA", "Unexpected EOF");
-    if (in->CompareCurrentToken("_AUTO_") || in->CompareCurrentToken("_DETECT_")) {
+    // A quoted word is always a label, whatever it spells.
+    const auto is_end = [in] { return in->CompareCurrentToken(";") && !in->CurrentTokenQuoted(); };
+    if (!in->CurrentTokenQuoted() && (in->CompareCurrentToken("_AUTO_") || in->CompareCurrentToken("_DETECT_"))) {
       std::string word = in->CurrentToken();
       if (!in->NextToken())
         return in->Error("TAXA", "Unexpected EOF");
-      if (in->CompareCurrentToken(";")) {
+      if (is_end()) {
         const bool detect = same_token(word.c_str(), "_DETECT_");
         set_ntax(n);
         for (int t = 1; t <= n; t++)
@@ -142,7 +144,7 @@ int tTaxaBlk::read_labels(tNexusInput* in, int n)
       // matrix replaced are saved as _DETECT_ _DETECT_ ... and read back so.
       labels.push_back(word);
     }
-    while (!in->CompareCurrentToken(";")) {
+    while (!is_end()) {
       if (static_cast<int>(labels.size()) >= n)
         return in->Error("TAXA-taxlabels", "Expected: ';'");
       labels.push_back(in->CurrentToken());

@@ -219,6 +219,7 @@ const char* tNexusInput::NextToken()
   has_previous = has_token;
   token.clear();
   has_token = false;
+  token_quoted = false;
   if (in_error)
     return nullptr;
   if (fresh_source)
@@ -235,6 +236,7 @@ const char* tNexusInput::NextToken()
   }
 
   if (c == '\'') {
+    token_quoted = true;
     read_next_char();
     for (;;) {
       if (cur_char == EOF) {

@@ -28,6 +28,9 @@ public:
   const char* NextToken();
   const char* CurrentToken() const;
   const char* PreviousToken() const;
+  // Whether the current token was written in single quotes: a quoted ";" is
+  // a label, not the end of a command.
+  bool CurrentTokenQuoted() const { return has_token && token_quoted; }
   bool CompareNextToken(const char* word);
   bool CompareCurrentToken(const char* word) const;
   bool CurrentTokenIsEnd() const;
@@ -70,6 +73,7 @@ private:
   std::string previous;
   bool has_token = false;
   bool has_previous = false;
+  bool token_quoted = false;
   int cur_char = ' ';
   std::string _punct_chars;
   std::string _space_chars;

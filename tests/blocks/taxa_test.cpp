@@ -111,6 +111,13 @@ TEST(TaxaBlock, PrintsLabelsThatReadBackUnchanged)
                   "[6]    'x;y'\n[7]    (a-b)/c\n;\nEND;\n");
   EXPECT_EQ(read_block(again, text), 1);
   EXPECT_EQ(labels_of(again), labels_of(taxa));
+
+  // Quoted words that look like the list's end or its keywords are labels.
+  tTaxaBlk odd, odd_again;
+  ASSERT_EQ(read_block(odd, "BEGIN TAXA; DIMENSIONS NTAX=2; TAXLABELS '_AUTO_' ';'; END;"), 1);
+  EXPECT_EQ(labels_of(odd), (tStrings{"_AUTO_", ";"}));
+  EXPECT_EQ(read_block(odd_again, printed(odd)), 1);
+  EXPECT_EQ(labels_of(odd_again), labels_of(odd));
 }
 
 TEST(TaxaBlock, ActiveTaxaAreRenumberedFromTheFullList)
