@@ -88,6 +88,12 @@ struct tHelpTopic {
   std::vector<const char*> lines;
 };
 
+// Shows the usage of the first block, in the order given, that has this name.
+template <class... tBlock> bool show_usage_of(const char* name, const tBlock*... blocks)
+{
+  return ((blocks->compare_name(name) && (blocks->show_usage(), true)) || ...);
+}
+
 const std::vector<tHelpTopic>& help_topics()
 {
   static const std::vector<tHelpTopic> topics = {
@@ -455,38 +461,18 @@ void tParser::help()
     return;
   message("\n");
   const char* n = name.c_str();
-  if (doc->taxa->compare_name(n))
-    doc->taxa->show_usage();
-  else if (doc->characters->compare_name(n))
-    doc->characters->show_usage();
-  else if (doc->distances->compare_name(n))
-    doc->distances->show_usage();
-  else if (doc->spectra->compare_name(n))
-    doc->spectra->show_usage();
-  else if (doc->splits->compare_name(n))
-    doc->splits->show_usage();
-  else if (doc->sgraph->compare_name(n))
-    doc->sgraph->show_usage();
-  else if (doc->sets->compare_name(n))
-    doc->sets->show_usage();
-  else if (doc->assumptions->compare_name(n))
-    doc->assumptions->show_usage();
-  else if (doc->extras->compare_name(n))
-    doc->extras->show_usage();
-  else if (doc->bootstrap->compare_name(n))
-    doc->bootstrap->show_usage();
-  else if (doc->commands->compare_name(n))
-    doc->commands->show_usage();
-  else {
-    for (const tHelpTopic& topic : help_topics()) {
-      if (same_token(n, topic.name)) {
-        for (const char* line : topic.lines)
-          message("%s", line);
-        return;
-      }
+  if (show_usage_of(n, doc->taxa.get(), doc->characters.get(), doc->distances.get(), doc->spectra.get(),
+                    doc->splits.get(), doc->sgraph.get(), doc->sets.get(), doc->assumptions.get(),
+                    doc->extras.get(), doc->bootstrap.get(), doc->commands.get()))
+    return;
+  for (const tHelpTopic& topic : help_topics()) {
+    if (same_token(n, topic.name)) {
+      for (const char* line : topic.lines)
+        message("%s", line);
+      return;
     }
-    message("No such command or block: %s\n", n);
   }
+  message("No such command or block: %s\n", n);
 }
 
 void tParser::info()
