@@ -1,0 +1,128 @@
+// Times split decomposition, the Buneman tree and the cycle of the result on
+// the distances of random trees for 50, 100 and 200 taxa, exact and with 1%
+// and 5% noise. Exact tree distances are the heaviest case: every split of
+// the tree survives each level and its scan runs to the end.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/bench_util.h"
+#include "blocks/blk_assumptions.h"
+#include "blocks/blk_distances.h"
+#include "blocks/blk_taxa.h"
+#include "nexus/nexus.h"
+#include "splits/compute_cycle.h"
+#include "splits/splits_sys.h"
+
+namespace {
+
+double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
+
+// Path lengths of a random tree grown by attaching each leaf to a random
+// edge, each multiplied by a factor within `noise` of 1.
+std::vector<std::vector<double>> noisy_tree_distances(int n, double noise)
+{
+  struct tEdge { int u, v; double len; };
+  std::vector<tEdge> edges;
+  int nodes = n + 1;
+  const int centre = nodes++;
+  for (int x = 1; x <= 3; x++)
+    edges.push_back({centre, x, 0.05 + uniform()});
+  for (int leaf = 4; leaf <= n; leaf++) {
+    tEdge& e = edges[static_cast<size_t>(ref_rand()) % edges.size()];
+    const int mid = nodes++;
+    const tEdge lower{mid, e.v, 0.05 + uniform()};
+    e.v = mid;
+    edges.push_back(lower);
+    edges.push_back({mid, leaf, 0.05 + uniform()});
+  }
+  std::vector<std::vector<std::pair<int, double>>> adj(static_cast<size_t>(nodes));
+  for (const tEdge& e : edges) {
+    adj[e.u].push_back({e.v, e.len});
+    adj[e.v].push_back({e.u, e.len});
+  }
+  std::vector<std::vector<double>> d(n + 1, std::vector<double>(n + 1, 0.0));
+  for (int x = 1; x <= n; x++) {
+    std::vector<double> dist(static_cast<size_t>(nodes), -1.0);
+    std::vector<int> stack{x};
+    dist[x] = 0.0;
+    while (!stack.empty()) {
+      const int y = stack.back();
+      stack.pop_back();
+      for (const auto& [z, len] : adj[y])
+        if (dist[z] < 0) {
+          dist[z] = dist[y] + len;
+          stack.push_back(z);
+        }
+    }
+    for (int y = 1; y <= n; y++)
+      d[x][y] = dist[y];
+  }
+  for (int x = 1; x <= n; x++)
+    for (int y = x + 1; y <= n; y++)
+      d[x][y] = d[y][x] = d[x][y] * (1 - noise + 2 * noise * uniform());
+  return d;
+}
+
+struct tBench {
+  tTaxaBlk taxa;
+  tDistancesBlk distances;
+  tAssumptionsBlk assumptions;
+
+  tBench(int n, double noise)
+  {
+    std::string labels, zeros;
+    for (int t = 1; t <= n; t++)
+      labels += " t" + std::to_string(t);
+    for (int i = 0; i < n * (n + 1) / 2; i++)
+      zeros += " 0";
+    tNexusInput in;
+    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS" + labels + "; END").c_str());
+    taxa.read(&in);
+    in.OpenString(("; FORMAT NO LABELS; MATRIX" + zeros + "; END").c_str());
+    distances.read(&in, &taxa);
+    const auto d = noisy_tree_distances(n, noise);
+    for (int i = 1; i <= n; i++)
+      for (int j = i + 1; j <= n; j++)
+        distances.set_matrix(i, j, d[i][j]);
+  }
+};
+
+void run(int n, double noise)
+{
+  ref_srand(20240601);
+  tBench b(n, noise);
+  const int repeat = n <= 100 ? 5 : 2;
+  char name[64], size[64];
+  tSplitsSystem sd, bt;
+  const double t_sd = best_seconds(repeat, [&] {
+    sd.clear();
+    sd.set_ntax(n);
+    sd.split_decomposition(&b.taxa, &b.assumptions, &b.distances);
+  });
+  std::snprintf(name, sizeof name, "split decomposition %g%%", 100 * noise);
+  std::snprintf(size, sizeof size, "%d taxa, %d splits", n, sd.get_n());
+  report(name, size, t_sd);
+  const double t_bt = best_seconds(repeat, [&] {
+    bt.clear();
+    bt.set_ntax(n);
+    bt.buneman_tree(&b.taxa, &b.assumptions, &b.distances);
+  });
+  std::snprintf(name, sizeof name, "Buneman tree %g%%", 100 * noise);
+  std::snprintf(size, sizeof size, "%d taxa, %d splits", n, bt.get_n());
+  report(name, size, t_bt);
+  const double t_cycle = best_seconds(repeat, [&] { sd.compute_cyclic_configuration(); });
+  std::snprintf(name, sizeof name, "cycle of decomposition %g%%", 100 * noise);
+  std::snprintf(size, sizeof size, "%d taxa, %s", n, sd.is_cyclic ? "cyclic" : "not cyclic");
+  report(name, size, t_cycle);
+}
+
+} // namespace
+
+int main()
+{
+  for (double noise : {0.0, 0.01, 0.05})
+    for (int n : {50, 100, 200})
+      run(n, noise);
+  return 0;
+}

@@ -1,0 +1,1 @@
+qv_bench(splits bench/bench_splits.cpp)

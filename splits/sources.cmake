@@ -1,0 +1,9 @@
+list(APPEND QV_CORE_SOURCES
+  splits/buneman_tree.cpp
+  splits/compute_cycle.cpp
+  splits/compute_splits.cpp
+  splits/quartets.cpp
+  splits/splits_decomp.cpp
+  splits/splits_greedy.cpp
+  splits/splits_sys.cpp
+)
