@@ -4,5 +4,6 @@ list(APPEND QV_TEST_SOURCES
   tests/blocks/distances_test.cpp
   tests/blocks/s_vector_test.cpp
   tests/blocks/sets_test.cpp
+  tests/blocks/splits_test.cpp
   tests/blocks/taxa_test.cpp
 )
