@@ -1,0 +1,1 @@
+qv_bench(graph bench/bench_graph.cpp)

@@ -1,0 +1,6 @@
+list(APPEND QV_CORE_SOURCES
+  draw/transform.cpp
+  draw/tcltk_draw.cpp
+  draw/ps_draw.cpp
+  draw/ps_draw_graph.cpp
+)

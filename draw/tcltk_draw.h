@@ -1,0 +1,44 @@
+// The splits graph on the Tk canvas .display. The drawing is a list of Tcl
+// commands, each given as its separate words, so that a taxon label is one
+// literal word whatever characters it holds; the GUI evaluates them.
+//
+// Items (all tagged sg):
+//   edge         .display create line x1 y1 x2 y2 -width 1|4 -tags {sg split s<p>}
+//   vertex       .display create oval ... -tags {sg vertex vt<t> vt<u> ...}
+//   taxon label  .display create text x y -text L -tags {sg label t<t0>} -anchor center
+//   split label  .display create text x y -text L -tags sg -anchor w
+// where p is the split (colour) and t0 the smallest taxon at the vertex.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "draw/transform.h"
+
+class tSplitsGraphBlk;
+class tSplitsBlk;
+class tTaxaBlk;
+
+using tCanvasCommand = std::vector<std::string>;
+
+// The canvas: the world origin at the middle of a 450 x 250 display; an
+// automatic scale fits the picture into 380 x 180.
+constexpr int CANVAS_H_ORIGIN = 225;
+constexpr int CANVAS_V_ORIGIN = 125;
+constexpr double CANVAS_FIT_WIDTH = 380;
+constexpr double CANVAS_FIT_HEIGHT = 180;
+
+// Redraws the picture: `out` receives the command that removes the old one,
+// then one command per item. Returns 1 when drawn, 0 when the block holds no
+// graph. An automatic scale is remembered, negated, in the block's zoom, so
+// that later zoom steps and pointer drags start from the picture on screen.
+// support: the bootstrap support per split (hundredths of a percent), or null.
+int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* splits,
+               const std::vector<int>* support, std::vector<tCanvasCommand>& out);
+
+// The canvas transformation of the picture as drawn (before the first
+// drawing: with the scale that a drawing would choose).
+tDrawTransform canvas_transformation(const tSplitsGraphBlk& graph);
+
+// Canvas length of the scale bar.
+double scalebar_tcltk(const tSplitsGraphBlk& graph);
