@@ -11,6 +11,7 @@
 #include "core/message.h"
 #include "core/version.h"
 #include "document/document.h"
+#include "gui/tcltk_interface.h"
 #include "nexus/nexus.h"
 
 namespace {
@@ -25,7 +26,9 @@ const char* const USAGE =
   "  -h, --help            show this text\n"
   "  -V, --version         show the version\n"
   "\n"
-  "Without -c or -b the graphical interface starts.\n";
+  "Without -c or -b the graphical interface starts.\n"
+  "For the test suite only: --test-script FILE evaluates a Tcl script once the\n"
+  "windows are up, instead of waiting for the user, and exits with its outcome.\n";
 
 int usage_error(const char* text)
 {
@@ -40,6 +43,7 @@ int main(int argc, char** argv)
   std::vector<std::string> commands;
   bool batch = false;
   const char* file = nullptr;
+  const char* test_script = nullptr;
 
   for (int i = 1; i < argc; i++) {
     const char* arg = argv[i];
@@ -47,6 +51,10 @@ int main(int argc, char** argv)
       if (i + 1 >= argc)
         return usage_error("option -c needs a text");
       commands.push_back(argv[++i]);
+    } else if (!std::strcmp(arg, "--test-script")) {
+      if (i + 1 >= argc)
+        return usage_error("option --test-script needs a file");
+      test_script = argv[++i];
     } else if (!std::strcmp(arg, "-b") || !std::strcmp(arg, "--batch")) {
       batch = true;
     } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
@@ -70,9 +78,11 @@ int main(int argc, char** argv)
   }
 
   if (commands.empty() && !batch) {
-    std::fprintf(stderr, "quivet: the graphical interface is not available here; "
-                         "use -b to work on the console or -c TEXT to run commands\n");
-    return 2;
+    tGuiOptions gui;
+    gui.argv0 = argv[0];
+    gui.file = file;
+    gui.test_script = test_script;
+    return run_gui(gui);
   }
 
   tConsoleFrontEnd console;

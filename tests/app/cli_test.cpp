@@ -1,6 +1,8 @@
 // The command-line program as a user meets it: exit codes and exact output.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/support/capture.h"
 #include "tests/support/run.h"
 
@@ -27,6 +29,7 @@ TEST(CommandLine, VersionHelpAndBadOptions)
 
 TEST(CommandLine, WithoutCommandsOrBatchTheGuiIsRequired)
 {
+  unsetenv("DISPLAY");
   tRunResult r = run_quivet({});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");

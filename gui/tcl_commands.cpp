@@ -1,0 +1,101 @@
+#include "gui/tcl_commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/auxilary.h"
+#include "document/document.h"
+#include "draw/tcltk_draw.h"
+#include "gui/gui_state.h"
+#include "gui/tcl_obj.h"
+#include "gui/tk_front_end.h"
+
+namespace {
+
+int wrong_args(Tcl_Interp* interp)
+{
+  Tcl_SetObjResult(interp, Tcl_NewStringObj("wrong # arguments", -1));
+  return TCL_ERROR;
+}
+
+int qv_cmd0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
+{
+  if (objc != 2)
+    return wrong_args(interp);
+  auto* ctx = static_cast<tGuiContext*>(data);
+  // Copy first: the value may be changed by a script that runs while the
+  // document works (the event pump).
+  const std::string text = Tcl_GetString(objv[1]);
+  ctx->doc->read_string(text.c_str());
+  Tcl_ResetResult(interp);
+  return TCL_OK;
+}
+
+int qv_state0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
+{
+  if (objc != 2)
+    return wrong_args(interp);
+  auto* ctx = static_cast<tGuiContext*>(data);
+  const tStateAnswer a = gui_state(*ctx->doc, Tcl_GetString(objv[1]));
+  Tcl_SetObjResult(interp, tcl_string(a.text));
+  return a.ok ? TCL_OK : TCL_ERROR;
+}
+
+int qv_draw_graph0(ClientData data, Tcl_Interp* interp, int, Tcl_Obj* const[])
+{
+  auto* ctx = static_cast<tGuiContext*>(data);
+  tDocument& doc = *ctx->doc;
+  std::vector<tCanvasCommand> commands;
+  draw_tcltk(*doc.sgraph, doc.taxa.get(), doc.splits.get(), bootstrap_support(doc), commands);
+  for (const tCanvasCommand& c : commands)
+    if (tcl_eval_words(interp, c) != TCL_OK)
+      break; // no canvas: nothing to draw on
+  Tcl_ResetResult(interp);
+  return TCL_OK;
+}
+
+bool parse_number(Tcl_Obj* obj, double& x)
+{
+  float f = 0.0f;
+  if (std::sscanf(Tcl_GetString(obj), "%f", &f) != 1)
+    return false;
+  x = f;
+  return true;
+}
+
+int qv_xy2angle(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
+{
+  if (objc != 3)
+    return wrong_args(interp);
+  double x, y;
+  Tcl_ResetResult(interp);
+  if (!parse_number(objv[1], x) || !parse_number(objv[2], y))
+    return TCL_ERROR;
+  char text[64];
+  std::snprintf(text, sizeof text, "%g", atanxy(x, y) * 57.29577951308232);
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(text, -1));
+  return TCL_OK;
+}
+
+int qv_updating(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
+{
+  if (objc != 2)
+    return wrong_args(interp);
+  auto* ctx = static_cast<tGuiContext*>(data);
+  if (ctx->front_end)
+    ctx->front_end->set_updating(std::strcmp(Tcl_GetString(objv[1]), "1") == 0);
+  Tcl_ResetResult(interp);
+  return TCL_OK;
+}
+
+} // namespace
+
+void register_tcl_commands(Tcl_Interp* interp, tGuiContext* ctx)
+{
+  Tcl_CreateObjCommand(interp, "qv_cmd0", qv_cmd0, ctx, nullptr);
+  Tcl_CreateObjCommand(interp, "qv_state0", qv_state0, ctx, nullptr);
+  Tcl_CreateObjCommand(interp, "qv_draw_graph0", qv_draw_graph0, ctx, nullptr);
+  Tcl_CreateObjCommand(interp, "qv_xy2angle", qv_xy2angle, ctx, nullptr);
+  Tcl_CreateObjCommand(interp, "qv_updating", qv_updating, ctx, nullptr);
+}
