@@ -18,8 +18,19 @@ build-san: deps
 	@cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=Debug -DQUIVET_SANITIZE=ON >/dev/null
 	@cmake --build $(SANBUILD) -j $(JOBS)
 
+EXAMPLE = examples/primates.nex
+EXAMPLE_EPS = $(abspath $(BUILD))/primates.eps
+
+# The main window where a display can be opened; otherwise the same analysis
+# on the console, with the picture written as EPS.
 run: build
-	./$(BUILD)/quivet -c 'info;' examples/primates.nex
+	@status=2; \
+	if [ -n "$$DISPLAY" ]; then ./$(BUILD)/quivet $(EXAMPLE); status=$$?; fi; \
+	if [ $$status -eq 2 ]; then \
+	  echo "No display: running the example on the console."; \
+	  ./$(BUILD)/quivet -c 'info; show qv_splits; ps $(EXAMPLE_EPS);' $(EXAMPLE) && \
+	  echo "The picture is in $(EXAMPLE_EPS)"; \
+	else exit $$status; fi
 
 test: test-plain test-san
 
