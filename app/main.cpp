@@ -1,6 +1,8 @@
 // Program entry: opens a file, runs command texts and a console session, or
 // starts the graphical interface.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "app/console_front_end.h"
+#include "blocks/blk_bootstrap.h"
 #include "core/message.h"
 #include "core/version.h"
 #include "document/document.h"
@@ -23,6 +26,7 @@ const char* const USAGE =
   "  FILE                  a NEXUS file, opened first (as the OPEN command does)\n"
   "  -c, --commands TEXT   run TEXT in the command language (may be repeated)\n"
   "  -b, --batch           then read commands and blocks from standard input\n"
+  "      --threads N       worker threads of a bootstrap (default: one per core)\n"
   "  -h, --help            show this text\n"
   "  -V, --version         show the version\n"
   "\n"
@@ -34,6 +38,17 @@ int usage_error(const char* text)
 {
   std::fprintf(stderr, "quivet: %s\n%s", text, USAGE);
   return 2;
+}
+
+bool parse_thread_count(const char* text, int* n)
+{
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || v < 1 || v > 1024)
+    return false;
+  *n = static_cast<int>(v);
+  return true;
 }
 
 } // namespace
@@ -55,6 +70,11 @@ int main(int argc, char** argv)
       if (i + 1 >= argc)
         return usage_error("option --test-script needs a file");
       test_script = argv[++i];
+    } else if (!std::strcmp(arg, "--threads")) {
+      int n = 0;
+      if (i + 1 >= argc || !parse_thread_count(argv[++i], &n))
+        return usage_error("option --threads needs a number of at least 1");
+      set_bootstrap_threads(n);
     } else if (!std::strcmp(arg, "-b") || !std::strcmp(arg, "--batch")) {
       batch = true;
     } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {

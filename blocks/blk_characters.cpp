@@ -1,5 +1,6 @@
 #include "blocks/blk_characters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -8,6 +9,7 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/random.h"
 #include "nexus/nexus.h"
 
 namespace {
@@ -985,4 +987,51 @@ int tCharactersBlk::make_source_matrix(int& ntax_mat, int& nchar_mat, tCharMatri
       error("make_source_matrix(): count!=nchar_mat %d %d", count, nchar_mat);
   }
   return 1;
+}
+
+// ---------------------------------------------------------------- bootstrap samples
+
+std::vector<int> tCharactersBlk::draw_sample_columns(int nchar, int length)
+{
+  // Supports for a given seed are reproducible only with exactly this
+  // arithmetic: a single-precision 1/32767, the rest in extended precision.
+  constexpr float f = 1.0f / static_cast<float>(REF_RAND_MAX);
+  std::vector<int> columns(static_cast<size_t>(length < 0 ? 0 : length) + 1, 0);
+  for (int s = 1; s <= length; s++) {
+    const int r = ref_rand();
+    int c = static_cast<int>(static_cast<long double>(r) * nchar * static_cast<long double>(f) + 1.0L);
+    if (c > nchar)
+      c = nchar;
+    columns[s] = c < 1 ? 1 : c;
+  }
+  return columns;
+}
+
+void tCharactersBlk::sample(int nt, int nc, int length, const tCharMatrix& source)
+{
+  sample(nt, length, source, draw_sample_columns(nc, length));
+}
+
+void tCharactersBlk::sample(int nt, int length, const tCharMatrix& source, const std::vector<int>& columns)
+{
+  if (static_cast<int>(source.size()) < nt + 1 || static_cast<int>(columns.size()) < length + 1)
+    error("sample(ntax=%d, length=%d): source of %ld rows, %ld columns drawn", nt, length,
+          static_cast<long>(source.size()), static_cast<long>(columns.size()));
+  // The sample is a matrix of its own: no restriction to active taxa is left.
+  ntax_orig = 0;
+  if (!set_nchar_ntax(nt, length))
+    error("sample(ntax=%d, length=%d): bad dimensions", nt, length);
+  size_t width = source[1].size();
+  for (int t = 2; t <= nt; t++)
+    width = std::min(width, source[t].size());
+  for (int s = 1; s <= length; s++)
+    if (columns[s] < 1 || static_cast<size_t>(columns[s]) >= width)
+      error("sample(): column %d outside the source", columns[s]);
+  for (int t = 1; t <= nt; t++) {
+    const unsigned char* from = source[t].data();
+    unsigned char* to = _rows[t].data();
+    for (int s = 1; s <= length; s++)
+      to[s] = from[columns[s]];
+  }
+  _valid = 1;
 }

@@ -81,6 +81,15 @@ public:
   void compute_const_freq(int n);
   // The active sites of the active taxa: ntax_mat rows of nchar_mat states.
   int make_source_matrix(int& ntax_mat, int& nchar_mat, tCharMatrix& source_mat) const;
+  // A bootstrap sample: the matrix becomes ntax rows of `length` sites, each
+  // site a column of `source` (ntax rows of nchar sites) drawn with
+  // replacement by the reference generator; the block becomes valid.
+  void sample(int ntax, int nchar, int length, const tCharMatrix& source);
+  // The same with the columns drawn beforehand (columns[1..length]).
+  void sample(int ntax, int length, const tCharMatrix& source, const std::vector<int>& columns);
+  // Draws `length` column numbers in 1..nchar (entries 1..length; entry 0
+  // unused), one ref_rand() each, in the order sample() uses them.
+  static std::vector<int> draw_sample_columns(int nchar, int length);
   // Site-pattern counts of the three two-class recodings of nucleotide sites
   // (G/C:A/T, A/G:C/T, A/C:G/T): s_vec[1..3], each of nsize entries, with
   // nsize >= 2^(ntax-1). Returns the number of sites used.

@@ -17,6 +17,14 @@ std::atomic<tFrontEnd*> front_end{nullptr};
 thread_local int show_messages = 1;
 thread_local int show_warnings = 1;
 
+// Set by tQuietThread: nothing from this thread reaches the front end.
+thread_local bool quiet_thread = false;
+thread_local tFatalHandler quiet_fatal = nullptr;
+thread_local void* quiet_fatal_data = nullptr;
+
+// The front end, or none for a quiet thread.
+tFrontEnd* reachable_front_end() { return quiet_thread ? nullptr : front_end.load(); }
+
 // Formats into a string and cuts it to at most `limit` characters.
 std::string vformat(const char* format, va_list ap, size_t limit)
 {
@@ -58,7 +66,7 @@ tFrontEnd* get_front_end() { return front_end.load(); }
 
 void tcltk_log(const char* text)
 {
-  if (tFrontEnd* fe = front_end.load())
+  if (tFrontEnd* fe = reachable_front_end())
     fe->log(text ? text : "");
 }
 
@@ -68,14 +76,14 @@ int tcltk_command(const char* format, ...)
   va_start(ap, format);
   std::string script = vformat(format, ap, std::string::npos);
   va_end(ap);
-  if (tFrontEnd* fe = front_end.load())
+  if (tFrontEnd* fe = reachable_front_end())
     return fe->command(script.c_str());
   return 0;
 }
 
 void tcltk_update()
 {
-  if (tFrontEnd* fe = front_end.load())
+  if (tFrontEnd* fe = reachable_front_end())
     fe->update();
 }
 
@@ -114,6 +122,12 @@ void error(const char* format, ...)
   va_start(ap, format);
   std::string text = vformat(format, ap, REPORT_BUFFER_SIZE);
   va_end(ap);
+  if (quiet_thread) {
+    if (quiet_fatal)
+      quiet_fatal(text.c_str(), quiet_fatal_data);
+    std::fprintf(stderr, "Fatal Error: %s\n", text.c_str());
+    std::_Exit(1);
+  }
   if (tFrontEnd* fe = front_end.load())
     fe->show_fatal(text.c_str());
   else
@@ -129,7 +143,7 @@ int warning(const char* format, ...)
   va_start(ap, format);
   std::string text = vformat(format, ap, REPORT_BUFFER_SIZE);
   va_end(ap);
-  if (tFrontEnd* fe = front_end.load())
+  if (tFrontEnd* fe = reachable_front_end())
     fe->show_warning(text.c_str());
   return 0;
 }
@@ -149,3 +163,22 @@ int message(const char* format, ...)
 int get_show_messages() { return show_messages; }
 
 int get_show_warnings() { return show_warnings; }
+
+tQuietThread::tQuietThread(tFatalHandler on_fatal, void* data)
+  : was_quiet(quiet_thread), saved_handler(quiet_fatal), saved_data(quiet_fatal_data)
+{
+  quiet_thread = true;
+  if (on_fatal) {
+    quiet_fatal = on_fatal;
+    quiet_fatal_data = data;
+  }
+}
+
+tQuietThread::~tQuietThread()
+{
+  quiet_thread = was_quiet;
+  quiet_fatal = saved_handler;
+  quiet_fatal_data = saved_data;
+}
+
+bool is_quiet_thread() { return quiet_thread; }

@@ -45,6 +45,28 @@ int message(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int get_show_messages();
 int get_show_warnings();
 
+// Keeps the calling thread away from the front end while it lives: the front
+// end belongs to the thread that runs the event loop, so a worker's log text,
+// Tcl commands, event pumps and warnings are dropped. A fatal error on a
+// quiet thread goes to `on_fatal` (which must not return), so that the main
+// thread can show it; without one it goes to standard error and the process
+// ends. Guards nest; the innermost handler wins.
+using tFatalHandler = void (*)(const char* text, void* data);
+class tQuietThread {
+public:
+  explicit tQuietThread(tFatalHandler on_fatal = nullptr, void* data = nullptr);
+  ~tQuietThread();
+  tQuietThread(const tQuietThread&) = delete;
+  tQuietThread& operator=(const tQuietThread&) = delete;
+
+private:
+  bool was_quiet;
+  tFatalHandler saved_handler;
+  void* saved_data;
+};
+// True while a tQuietThread guard lives on the calling thread.
+bool is_quiet_thread();
+
 // Longest text that one message() call hands to the log.
 constexpr int MESSAGE_BUFFER_SIZE = 16000;
 // Longest text of one warning or fatal error.

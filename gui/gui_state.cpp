@@ -143,8 +143,7 @@ std::string tcl_nexus_label(const std::string& label)
 
 const std::vector<int>* bootstrap_support(const tDocument& doc)
 {
-  (void)doc; // the QV_BOOTSTRAP block does not hold support values yet
-  return nullptr;
+  return doc.bootstrap->get_support();
 }
 
 tStateAnswer gui_state(tDocument& doc, const std::string& key)

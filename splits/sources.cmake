@@ -5,5 +5,6 @@ list(APPEND QV_CORE_SOURCES
   splits/quartets.cpp
   splits/splits_decomp.cpp
   splits/splits_greedy.cpp
+  splits/splits_sort.cpp
   splits/splits_sys.cpp
 )

@@ -88,3 +88,12 @@ TEST(CommandLine, BatchSyntaxErrorsNameStandardInput)
   EXPECT_EQ(r.out, "NEXUS syntax error in Input: Unexpected token: nonsense\n"
                    "While reading: standard input\n");
 }
+
+TEST(CommandLine, ThreadsOptionTakesACountOfAtLeastOne)
+{
+  tRunResult bad = run_quivet({"--threads", "0", "-c", "version"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("option --threads needs a number of at least 1"), std::string::npos) << bad.err;
+  EXPECT_EQ(run_quivet({"--threads", "2x", "-c", "version"}).status, 2);
+  EXPECT_EQ(run_quivet({"--threads", "3", "-c", "version"}).out, "Quivet3.1 (16 June 1999)\n");
+}

@@ -1,5 +1,6 @@
 list(APPEND QV_TEST_SOURCES
   tests/blocks/assumptions_test.cpp
+  tests/blocks/bootstrap_test.cpp
   tests/blocks/characters_test.cpp
   tests/blocks/distances_test.cpp
   tests/blocks/s_vector_test.cpp

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "core/message.h"
 #include "tests/support/capture.h"
@@ -66,4 +68,71 @@ TEST(MessageDeathTest, ErrorEndsWithStatusOne)
   static tStderrFatal fe;
   EXPECT_EXIT({ set_front_end(&fe); error("bad {%s}", "[x]"); },
               testing::ExitedWithCode(1), "^<bad \\{\\[x\\]\\}>$");
+}
+
+namespace {
+// Counts the event pumps that reach it.
+class tPumpCounter : public tCaptureFrontEnd {
+public:
+  int pumps = 0;
+  void update() override { pumps++; }
+};
+
+[[noreturn]] void fatal_to_stderr(const char* text, void* data)
+{
+  std::fprintf(stderr, "<%s:%s>", static_cast<const char*>(data), text);
+  std::_Exit(3);
+}
+} // namespace
+
+TEST(Message, QuietThreadReachesNoFrontEnd)
+{
+  tPumpCounter fe;
+  tFrontEnd* previous = set_front_end(&fe);
+  std::thread worker([] {
+    tQuietThread quiet;
+    message("log\n");
+    tcltk_log("log\n");
+    warning("warning");
+    tcltk_command("command");
+    tcltk_update();
+    EXPECT_TRUE(is_quiet_thread());
+  });
+  worker.join();
+  EXPECT_FALSE(is_quiet_thread());
+  {
+    tQuietThread quiet;
+    message("hidden\n");
+  }
+  message("shown\n");
+  tcltk_update();
+  set_front_end(previous);
+  EXPECT_EQ(fe.transcript, "shown\n");
+  EXPECT_TRUE(fe.commands.empty());
+  EXPECT_EQ(fe.pumps, 1);
+}
+
+TEST(MessageDeathTest, FatalErrorOfAQuietThreadGoesToItsHandler)
+{
+  static tStderrFatal fe;
+  EXPECT_EXIT(
+    {
+      set_front_end(&fe);
+      std::thread([] {
+        static char name[] = "worker";
+        tQuietThread quiet(fatal_to_stderr, name);
+        error("lost %d", 7);
+      }).join();
+    },
+    testing::ExitedWithCode(3), "^<worker:lost 7>$");
+  // Without a handler the text goes to standard error, never to the front end.
+  EXPECT_EXIT(
+    {
+      set_front_end(&fe);
+      std::thread([] {
+        tQuietThread quiet;
+        error("lost %d", 8);
+      }).join();
+    },
+    testing::ExitedWithCode(1), "^Fatal Error: lost 8\n$");
 }

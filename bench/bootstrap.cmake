@@ -1,0 +1,1 @@
+qv_bench(bootstrap bench/bench_bootstrap.cpp)
