@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "blocks/blk_bootstrap.h"
 #include "blocks/blk_splits.h"
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
@@ -874,11 +875,9 @@ void tSplitsGraphBlk::draw_edge_mode(int want_scale, const tSplitsSystem* splits
 }
 
 int tSplitsGraphBlk::write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
-                              const char* info, const char* filename, const char* title) const
+                              const char* info, const char* filename, const char* title)
 {
-  // The bootstrap block holds no support values yet.
-  (void)bootstrap;
-  // Drawing remembers an automatic scale in zoom; the block is never a
-  // const object, only this entry point is.
-  return draw_ps(const_cast<tSplitsGraphBlk&>(*this), taxa, splits, nullptr, info, filename, title);
+  // Drawing remembers an automatic scale in zoom.
+  return draw_ps(*this, taxa, splits, bootstrap ? bootstrap->get_support() : nullptr,
+                 info, filename, title);
 }

@@ -61,7 +61,7 @@ public:
   int read_draw(tNexusInput* in, tSplitsBlk* splits);
   // The PS command: the graph as Encapsulated PostScript.
   int write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
-               const char* info, const char* filename, const char* title) const;
+               const char* info, const char* filename, const char* title);
 
   // Builds the graph from a split system with its cycle; always 1.
   int compute_graph(const tSplitsSystem* splits, int reduce);
