@@ -1,5 +1,7 @@
 #include "core/auxilary.h"
 
+#include <cstdio>
+
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -201,3 +203,26 @@ void thanks()
 }
 
 void test() {}
+
+std::string string_vprintf(const char* format, va_list args)
+{
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (n <= 0)
+    return std::string();
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  std::vsnprintf(&text[0], text.size(), format, args);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+std::string string_printf(const char* format, ...)
+{
+  va_list args;
+  va_start(args, format);
+  std::string text = string_vprintf(format, args);
+  va_end(args);
+  return text;
+}

@@ -1,6 +1,13 @@
 // String, geometry and small helpers shared by every part of the program.
 #pragma once
 
+#include <cstdarg>
+#include <string>
+
+// printf into a string of whatever length the text needs.
+std::string string_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string string_vprintf(const char* format, va_list args);
+
 // Case-insensitive comparison: -1, 0 or 1.
 int strcmp_nocase(const char* a, const char* b);
 // Keyword equality without regard to case; false when either is null.

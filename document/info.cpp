@@ -11,17 +11,6 @@ namespace {
 
 bool is(const std::string& value, const char* name) { return same_token(value.c_str(), name); }
 
-// Appends printf-formatted text.
-template <class... Args> void append(std::string* line, const char* format, Args... args)
-{
-  const int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0)
-    return;
-  std::string piece(static_cast<size_t>(n), '\0');
-  std::snprintf(&piece[0], piece.size() + 1, format, args...);
-  *line += piece;
-}
-
 std::string lower(const std::string& s)
 {
   std::string t = s;
@@ -154,57 +143,57 @@ void tDocument::check_assumptions()
 const char* tDocument::short_info_string()
 {
   info_line.clear();
-  std::string* line = &info_line;
+  std::string& line = info_line;
   const tAssumptionsBlk& a = *assumptions;
   if (splits->valid() && splits->get_fit() != 0)
-    append(line, "Fit=%3.1f", splits->get_fit());
+    line += string_printf("Fit=%3.1f", splits->get_fit());
   if (taxa->get_ntax() > 0)
-    append(line, " ntax=%d", taxa->get_ntax());
+    line += string_printf(" ntax=%d", taxa->get_ntax());
   const int nchar = taxa->get_nchar();
   if (nchar > 0) {
     const int active = taxa->get_active_nchar();
     if (active == nchar && a.exclude_constant < 1)
-      append(line, " nchar=%d", nchar);
+      line += string_printf(" nchar=%d", nchar);
     else
-      append(line, " nchar=%d(of %d)", active - (a.exclude_constant > 0 ? a.exclude_constant : 0), nchar);
+      line += string_printf(" nchar=%d(of %d)", active - (a.exclude_constant > 0 ? a.exclude_constant : 0), nchar);
   }
   const bool bootstrapped =
     same_token(sgraph->get_splitlabels(), "BOOTSTRAPS") && bootstrap->valid() && bootstrap->get_runs() != 0;
   if (bootstrapped) {
-    append(line, " -bootstrap %d", bootstrap->get_runs());
+    line += string_printf(" -bootstrap %d", bootstrap->get_runs());
   } else if (characters->valid()) {
     const tCharactersBlk& c = *characters;
     if (c.n_gaps)
-      append(line, " gaps=%d%s", c.n_gaps, a.exclude_gaps ? "(off)" : "");
+      line += string_printf(" gaps=%d%s", c.n_gaps, a.exclude_gaps ? "(off)" : "");
     if (c.n_missing)
-      append(line, " miss=%d%s", c.n_missing, a.exclude_missing ? "(off)" : "");
+      line += string_printf(" miss=%d%s", c.n_missing, a.exclude_missing ? "(off)" : "");
     if (c.n_constant) {
-      append(line, " const=%d", c.n_constant);
+      line += string_printf(" const=%d", c.n_constant);
       if (a.exclude_constant == -1)
-        append(line, "(off)");
+        line += string_printf("(off)");
       else if (a.exclude_constant > 0)
-        append(line, "(%doff)", a.exclude_constant);
+        line += string_printf("(%doff)", a.exclude_constant);
     }
     if (c.n_nonparsimony)
-      append(line, " nonparsi=%d%s", c.n_nonparsimony, a.exclude_nonparsimony ? "(off)" : "");
+      line += string_printf(" nonparsi=%d%s", c.n_nonparsimony, a.exclude_nonparsimony ? "(off)" : "");
     if (a.exclude_codon1 || a.exclude_codon2 || a.exclude_codon3) {
-      append(line, " -x");
+      line += string_printf(" -x");
       if (a.exclude_codon1)
-        append(line, "1");
+        line += string_printf("1");
       if (a.exclude_codon2)
-        append(line, "2");
+        line += string_printf("2");
       if (a.exclude_codon3)
-        append(line, "3");
+        line += string_printf("3");
       if (a.codon_offset != 0)
-        append(line, "+%d", a.codon_offset);
+        line += string_printf("+%d", a.codon_offset);
     }
   }
   if (nchar > 0 && a.valid()) {
-    append(line, a.refine ? " -r%s" : " -%s", lower(a.method).c_str());
+    line += string_printf(a.refine ? " -r%s" : " -%s", lower(a.method).c_str());
     if (!is(a.transform, "NONE"))
-      append(line, " -%s", lower(a.transform).c_str());
+      line += string_printf(" -%s", lower(a.transform).c_str());
     if (a.greedy_tree)
-      append(line, " -gtree");
+      line += string_printf(" -gtree");
   }
   return info_line.c_str();
 }

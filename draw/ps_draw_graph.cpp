@@ -8,97 +8,10 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "draw/labels.h"
 #include "draw/ps_draw.h"
 
 namespace {
-
-enum class tTaxonMode { NAMES, NUMBERS, BOTH, NONE };
-enum class tSplitMode { NUMBERS, VALUES, ANGLES, BOOTSTRAPS, NVALUES, NBOOTSTRAPS, NONE };
-
-tTaxonMode taxon_mode(const char* s)
-{
-  if (same_token(s, "NAMES"))
-    return tTaxonMode::NAMES;
-  if (same_token(s, "NUMBERS"))
-    return tTaxonMode::NUMBERS;
-  if (same_token(s, "BOTH"))
-    return tTaxonMode::BOTH;
-  return tTaxonMode::NONE;
-}
-
-tSplitMode split_mode(const char* s)
-{
-  static const struct {
-    const char* name;
-    tSplitMode mode;
-  } modes[] = {{"NUMBERS", tSplitMode::NUMBERS}, {"VALUES", tSplitMode::VALUES},
-               {"ANGLES", tSplitMode::ANGLES},   {"BOOTSTRAPS", tSplitMode::BOOTSTRAPS},
-               {"NVALUES", tSplitMode::NVALUES}, {"NBOOTSTRAPS", tSplitMode::NBOOTSTRAPS}};
-  for (const auto& m : modes)
-    if (same_token(s, m.name))
-      return m.mode;
-  return tSplitMode::NONE;
-}
-
-template <class... Args> std::string format(const char* fmt, Args... args)
-{
-  const int n = std::snprintf(nullptr, 0, fmt, args...);
-  if (n <= 0)
-    return std::string();
-  std::string s(static_cast<size_t>(n), '\0');
-  std::snprintf(&s[0], s.size() + 1, fmt, args...);
-  return s;
-}
-
-std::string taxon_name(const tTaxaBlk* taxa, int t)
-{
-  if (taxa && t <= taxa->get_ntax()) {
-    const char* name = taxa->getlabel(t);
-    if (name)
-      return name;
-  }
-  return std::to_string(t);
-}
-
-// The label of a vertex: its taxa in ascending order, joined by ",".
-std::string vertex_label(const tVertex& v, const tTaxaBlk* taxa, tTaxonMode mode)
-{
-  std::string label;
-  for (int t = v.taxa.first_element(0); t > 0; t = v.taxa.next_element(0, t)) {
-    if (!label.empty())
-      label += ',';
-    if (mode == tTaxonMode::NAMES)
-      label += taxon_name(taxa, t);
-    else if (mode == tTaxonMode::NUMBERS)
-      label += std::to_string(t);
-    else
-      label += std::to_string(t) + ":" + taxon_name(taxa, t);
-  }
-  return label;
-}
-
-std::string split_label(const tSplitsGraphBlk& graph, int p, tSplitMode mode, const std::vector<int>* support)
-{
-  const bool has_support = support && p < static_cast<int>(support->size());
-  const double boot = has_support ? (*support)[static_cast<size_t>(p)] * 0.01 : 0.0;
-  switch (mode) {
-  case tSplitMode::NUMBERS:
-    return format("%d", p);
-  case tSplitMode::VALUES:
-    return format("%G", graph.get_split_length(p));
-  case tSplitMode::ANGLES:
-    return format("%3.1f", static_cast<double>(static_cast<float>(graph.get_split_angle(p) * 0.1f)));
-  case tSplitMode::BOOTSTRAPS:
-    return has_support ? format("%g", boot) : std::string();
-  case tSplitMode::NVALUES:
-    return format("%d:%G", p, graph.get_split_length(p));
-  case tSplitMode::NBOOTSTRAPS:
-    return has_support ? format("%d:%g", p, boot) : std::string();
-  case tSplitMode::NONE:
-    break;
-  }
-  return std::string();
-}
 
 // The log line that tells which drawing parameters are in force.
 std::string summary(const tSplitsGraphBlk& graph, tTaxonMode tmode, tSplitMode smode, double z)
@@ -107,9 +20,9 @@ std::string summary(const tSplitsGraphBlk& graph, tTaxonMode tmode, tSplitMode s
   if (graph.get_to_scale() == 0)
     s += " equal_edges";
   if (tmode != tTaxonMode::NAMES)
-    s += format(" taxlabels=%s", graph.get_taxlabels());
+    s += string_printf(" taxlabels=%s", graph.get_taxlabels());
   if (smode != tSplitMode::NONE)
-    s += format(" splitlabels=%s", graph.get_splitlabels());
+    s += string_printf(" splitlabels=%s", graph.get_splitlabels());
   const struct {
     const char* name;
     int value;
@@ -117,8 +30,8 @@ std::string summary(const tSplitsGraphBlk& graph, tTaxonMode tmode, tSplitMode s
               {"hflip", graph.get_hflip()}, {"vflip", graph.get_vflip()},     {"rotate", graph.get_rotate()}};
   for (const auto& i : ints)
     if (i.value != 0)
-      s += format(" %s=%d", i.name, i.value);
-  s += format(" zoom=%G", z * 0.01);
+      s += string_printf(" %s=%d", i.name, i.value);
+  s += string_printf(" zoom=%G", z * 0.01);
   s += ";)\n";
   return s;
 }

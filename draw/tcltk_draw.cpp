@@ -7,27 +7,11 @@
 #include "blocks/blk_splitsgraph.h"
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
+#include "draw/labels.h"
 
 namespace {
 
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* fmt, ...)
-{
-  va_list ap;
-  va_start(ap, fmt);
-  va_list copy;
-  va_copy(copy, ap);
-  const int n = std::vsnprintf(nullptr, 0, fmt, copy);
-  va_end(copy);
-  std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-  std::vsnprintf(&s[0], s.size(), fmt, ap);
-  va_end(ap);
-  s.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return s;
-}
-
-std::string g(double x) { return format("%g", x); }
+std::string g(double x) { return string_printf("%g", x); }
 
 tDrawTransform unit_transformation(const tSplitsGraphBlk& graph, double zoom)
 {
@@ -42,75 +26,6 @@ double fitted_zoom(const tSplitsGraphBlk& graph)
   double x0, y0, x1, y1;
   graph.get_bbox(x0, y0, x1, y1);
   return unit_transformation(graph, 1.0).auto_zoom(x0, y0, x1, y1, CANVAS_FIT_WIDTH, CANVAS_FIT_HEIGHT);
-}
-
-enum class tTaxonMode { NAMES, NUMBERS, BOTH, NONE };
-enum class tSplitMode { NUMBERS, VALUES, ANGLES, BOOTSTRAPS, NVALUES, NBOOTSTRAPS, NONE };
-
-tTaxonMode taxon_mode(const char* s)
-{
-  if (same_token(s, "NAMES"))
-    return tTaxonMode::NAMES;
-  if (same_token(s, "NUMBERS"))
-    return tTaxonMode::NUMBERS;
-  if (same_token(s, "BOTH"))
-    return tTaxonMode::BOTH;
-  return tTaxonMode::NONE;
-}
-
-tSplitMode split_mode(const char* s)
-{
-  static const struct {
-    const char* name;
-    tSplitMode mode;
-  } modes[] = {{"NUMBERS", tSplitMode::NUMBERS},       {"VALUES", tSplitMode::VALUES},
-               {"ANGLES", tSplitMode::ANGLES},         {"BOOTSTRAPS", tSplitMode::BOOTSTRAPS},
-               {"NVALUES", tSplitMode::NVALUES},       {"NBOOTSTRAPS", tSplitMode::NBOOTSTRAPS}};
-  for (const auto& m : modes)
-    if (same_token(s, m.name))
-      return m.mode;
-  return tSplitMode::NONE;
-}
-
-// The text of a vertex label: its taxa in ascending order, joined by ",".
-std::string vertex_label(const tVertex& v, const tTaxaBlk* taxa, tTaxonMode mode)
-{
-  std::string label;
-  for (int t = v.taxa.first_element(0); t > 0; t = v.taxa.next_element(0, t)) {
-    if (!label.empty())
-      label += ',';
-    const char* name = taxa ? taxa->getlabel(t) : "";
-    if (mode == tTaxonMode::NAMES)
-      label += name;
-    else if (mode == tTaxonMode::NUMBERS)
-      label += std::to_string(t);
-    else
-      label += std::to_string(t) + ":" + name;
-  }
-  return label;
-}
-
-std::string split_label(const tSplitsGraphBlk& graph, int p, tSplitMode mode, const std::vector<int>* support)
-{
-  const bool has_support = support && p < static_cast<int>(support->size());
-  const double boot = has_support ? (*support)[static_cast<size_t>(p)] * 0.01 : 0.0;
-  switch (mode) {
-  case tSplitMode::NUMBERS:
-    return format("%d", p);
-  case tSplitMode::VALUES:
-    return format("%G", graph.get_split_length(p));
-  case tSplitMode::ANGLES:
-    return format("%3.1f", static_cast<double>(static_cast<float>(graph.get_split_angle(p) * 0.1f)));
-  case tSplitMode::BOOTSTRAPS:
-    return has_support ? format("%g", boot) : std::string();
-  case tSplitMode::NVALUES:
-    return format("%d:%G", p, graph.get_split_length(p));
-  case tSplitMode::NBOOTSTRAPS:
-    return has_support ? format("%d:%g", p, boot) : std::string();
-  case tSplitMode::NONE:
-    break;
-  }
-  return std::string();
 }
 
 } // namespace
@@ -147,7 +62,7 @@ int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* s
   for (const tEdge* e = sg.first_edge(); e; e = sg.next_edge(e)) {
     out.push_back({".display", "create", "line", g(t.hh(e->v->x, e->v->y)), g(t.vv(e->v->x, e->v->y)),
                    g(t.hh(e->w->x, e->w->y)), g(t.vv(e->w->x, e->w->y)), "-width", e->color == mark ? "4" : "1",
-                   "-tags", format("sg split s%d", e->color)});
+                   "-tags", string_printf("sg split s%d", e->color)});
   }
 
   for (const tVertex* v = sg.first_vertex(); v; v = sg.next_vertex(v)) {
@@ -157,7 +72,7 @@ int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* s
     const double h = t.hh(v->x, v->y), vv = t.vv(v->x, v->y);
     std::string tags = "sg vertex";
     for (int u = t0; u > 0; u = v->taxa.next_element(0, u))
-      tags += format(" vt%d", u);
+      tags += string_printf(" vt%d", u);
     out.push_back({".display", "create", "oval", g(h - 1), g(vv - 1), g(h + 1), g(vv + 1), "-tags", tags});
     if (tmode == tTaxonMode::NONE)
       continue;
@@ -166,7 +81,7 @@ int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* s
     // The label's box starts at the offset point; its centre lies 2 units
     // right of and below that point.
     out.push_back({".display", "create", "text", g(t.hh(x, y) + 2), g(t.vv(x, y) + 2), "-text",
-                   vertex_label(*v, taxa, tmode), "-tags", format("sg label t%d", t0), "-anchor", "center"});
+                   vertex_label(*v, taxa, tmode), "-tags", string_printf("sg label t%d", t0), "-anchor", "center"});
   }
 
   const int nsplits = splits ? splits->get_nsplits() : 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/auxilary.h"
 #include "core/sets.h"
 #include "document/document.h"
 #include "draw/tcltk_draw.h"
@@ -22,15 +23,6 @@ std::string upper(const std::string& s)
   for (char& c : u)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return u;
-}
-
-std::string format_g(const char* format, double x)
-{
-  const int n = std::snprintf(nullptr, 0, format, x);
-  std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-  std::snprintf(&s[0], s.size(), format, x);
-  s.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return s;
 }
 
 bool tcl_special(char c)
@@ -101,11 +93,11 @@ std::string split_description(const tDocument& doc, const std::string& num)
   const tSplitsSystem* sys = doc.splits->valid() ? doc.splits->get_splits_system() : nullptr;
   if (!sys || s < 1 || s > sys->get_n())
     return std::string();
-  std::string text = format_g("Weight: %g ", sys->get_weight(s));
+  std::string text = string_printf("Weight: %g ", sys->get_weight(s));
   if (doc.bootstrap->valid()) {
     const std::vector<int>* support = bootstrap_support(doc);
     const double value = support && s < static_cast<int>(support->size()) ? (*support)[static_cast<size_t>(s)] : 0;
-    text += format_g("Bootstrap: %g\n", value * 0.01);
+    text += string_printf("Bootstrap: %g\n", value * 0.01);
   }
   text += "Set:";
   const int ntax = doc.taxa->get_ntax();
@@ -217,8 +209,8 @@ tStateAnswer gui_state(tDocument& doc, const std::string& key)
     r.text = doc.short_info_string();
   else if (key == "scalebar") {
     if (doc.splits->get_nsplits() > 0 && g.valid() && g.get_to_scale()) {
-      r.text = format_g("%g", scalebar_tcltk(g));
-      r.text += format_g(" %g", g.get_scalebar());
+      r.text = string_printf("%g", scalebar_tcltk(g));
+      r.text += string_printf(" %g", g.get_scalebar());
     }
   } else if (key.compare(0, 7, "split_s") == 0)
     r.text = split_description(doc, key.substr(7));
