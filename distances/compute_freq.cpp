@@ -2,6 +2,8 @@
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_characters.h"
+#include "blocks/blk_distances.h"
+#include "blocks/blk_taxa.h"
 #include "core/message.h"
 
 tSquareMatrix::tSquareMatrix(int n)
@@ -143,4 +145,20 @@ void computeF(const tPairCounter& counter, const tCharactersBlk* characters, con
 {
   counter.count(i, j, F);
   normalise(characters, assumptions, F);
+}
+
+int compute_pair_distances(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters,
+                           tDistancesBlk* distances, double (*distance)(int k, double** F, int* warned))
+{
+  int warned = 0;
+  const int k = characters->ncolors;
+  tSquareMatrix F(k);
+  const tPairCounter counter(characters);
+  const int ntax = taxa->get_ntax();
+  for (int i = 1; i <= ntax; i++)
+    for (int j = i + 1; j <= ntax; j++) {
+      computeF(counter, characters, assumptions, i, j, F.rows());
+      distances->set_matrix(j, i, distance(k, F.rows(), &warned));
+    }
+  return 1;
 }

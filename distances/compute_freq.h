@@ -60,3 +60,11 @@ private:
 // As above, counting through a packer made once for all pairs.
 void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
               int i, int j, double** F);
+
+class tDistancesBlk;
+
+// Sets the distance of every pair of active taxa to distance(k, F, &warned)
+// of their pair frequencies F; warned starts at 0 for the whole matrix, so a
+// transform warns once per computation. Always 1.
+int compute_pair_distances(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters,
+                           tDistancesBlk* distances, double (*distance)(int k, double** F, int* warned));

@@ -32,15 +32,5 @@ double jukeCantor(int k, double** F, int* warned)
 int computeJukeCantor(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters,
                       tDistancesBlk* distances)
 {
-  int warned = 0;
-  const int k = characters->ncolors;
-  tSquareMatrix F(k);
-  const tPairCounter counter(characters);
-  const int ntax = taxa->get_ntax();
-  for (int i = 1; i <= ntax; i++)
-    for (int j = i + 1; j <= ntax; j++) {
-      computeF(counter, characters, assumptions, i, j, F.rows());
-      distances->set_matrix(j, i, jukeCantor(k, F.rows(), &warned));
-    }
-  return 1;
+  return compute_pair_distances(taxa, assumptions, characters, distances, jukeCantor);
 }

@@ -29,15 +29,5 @@ double kimura3st(int k, double** F, int* warned)
 int computeK3ST(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters,
                 tDistancesBlk* distances)
 {
-  int warned = 0;
-  const int k = characters->ncolors;
-  tSquareMatrix F(k);
-  const tPairCounter counter(characters);
-  const int ntax = taxa->get_ntax();
-  for (int i = 1; i <= ntax; i++)
-    for (int j = i + 1; j <= ntax; j++) {
-      computeF(counter, characters, assumptions, i, j, F.rows());
-      distances->set_matrix(j, i, kimura3st(k, F.rows(), &warned));
-    }
-  return 1;
+  return compute_pair_distances(taxa, assumptions, characters, distances, kimura3st);
 }
