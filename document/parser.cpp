@@ -151,6 +151,7 @@ private:
   void trunc_names();
   void messages();
   void open();
+  bool read_name(std::string* name, bool* at_end = nullptr);
   bool title();
   void import();
   bool collect_words(std::vector<std::string>* words, const char* where);
@@ -306,59 +307,51 @@ void tParser::messages()
     in->Error("MESSAGES-command", "Usage: MESSAGES{+|-}");
 }
 
+// Reads "name ;" with only ";" splitting, so that names keep their slashes,
+// dots and signs. At the end of input `at_end` is set (when asked for).
+bool tParser::read_name(std::string* name, bool* at_end)
+{
+  tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+  if (!in->NextToken()) {
+    if (at_end)
+      *at_end = true;
+    return false;
+  }
+  if (is(";"))
+    return false;
+  *name = in->CurrentToken();
+  return followed_by_semicolon();
+}
+
 void tParser::open()
 {
   std::string name;
-  bool ok;
-  {
-    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
-    ok = in->NextToken() && !is(";");
-    if (ok)
-      name = in->CurrentToken();
-    ok = ok && followed_by_semicolon();
-  }
-  if (!ok) {
+  if (!read_name(&name))
     in->Error("OPEN-command", "Usage: OPEN filename;");
-    return;
-  }
-  doc->read_file(name.c_str());
+  else
+    doc->read_file(name.c_str());
 }
 
 bool tParser::title()
 {
   std::string name;
-  {
-    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
-    if (!in->NextToken())
-      return false;
-    const bool ok = !is(";");
-    if (ok)
-      name = in->CurrentToken();
-    if (!ok || !followed_by_semicolon()) {
-      in->Error("TITLE-command", "Usage: TITLE name;");
-      return true;
-    }
-  }
-  doc->set_title(name.c_str());
+  bool at_end = false;
+  if (read_name(&name, &at_end))
+    doc->set_title(name.c_str());
+  else if (at_end)
+    return false;
+  else
+    in->Error("TITLE-command", "Usage: TITLE name;");
   return true;
 }
 
 void tParser::import()
 {
   std::string name;
-  bool ok = in->CompareNextToken("REAP");
-  if (ok) {
-    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
-    ok = in->NextToken() && !is(";");
-    if (ok)
-      name = in->CurrentToken();
-    ok = ok && followed_by_semicolon();
-  }
-  if (!ok) {
+  if (!in->CompareNextToken("REAP") || !read_name(&name))
     in->Error("Input", "Usage: IMPORT REAP filename;");
-    return;
-  }
-  doc->import_reap(name.c_str());
+  else
+    doc->import_reap(name.c_str());
 }
 
 bool tParser::collect_words(std::vector<std::string>* words, const char* where)
