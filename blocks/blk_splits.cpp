@@ -318,7 +318,8 @@ int tSplitsBlk::read_dimensions(tNexusInput* in, bool* nsplits_given)
         return in->Error(where, "Expected NTAX=%d", ntax);
     } else if (in->CompareCurrentToken("NSPLITS")) {
       int n = 0;
-      if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n < 1)
+      // 0 is what a method that found no split writes.
+      if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n < 0)
         return in->Error(where, "Bad NSPLITS command");
       nsplits = n;
       *nsplits_given = true;

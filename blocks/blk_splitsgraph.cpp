@@ -411,11 +411,16 @@ int tSplitsGraphBlk::read_dimensions(tNexusInput* in, int taxa_ntax)
   int t = 0, s = 0, v = 0, e = 0;
   if (!in->CompareNextToken("NTAX") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&t) || t != taxa_ntax)
     return in->Error(where, "Expected NTAX=%d", taxa_ntax);
-  if (!in->CompareNextToken("NSPLITS") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&s) || s <= 0)
+  // A split system without splits gives an empty graph, written with all
+  // three counts 0; it must read back like any other.
+  if (!in->CompareNextToken("NSPLITS") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&s) || s < 0)
     return in->Error(where, "Expected NSPLITS");
-  if (!in->CompareNextToken("NVERTICES") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&v) || v <= 0)
+  const int least = s == 0 ? 0 : 1;
+  if (!in->CompareNextToken("NVERTICES") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&v) || v < least ||
+      (s == 0 && v != 0))
     return in->Error(where, "Expected NVERTICES");
-  if (!in->CompareNextToken("NEDGES") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&e) || e <= 0)
+  if (!in->CompareNextToken("NEDGES") || !in->CompareNextToken("=") || !in->ReadNextTokenInt(&e) || e < least ||
+      (s == 0 && e != 0))
     return in->Error(where, "Expected NEDGES");
   if (!in->CompareNextToken(";"))
     return in->Error(where, "Missing ';'");
@@ -581,8 +586,9 @@ int tSplitsGraphBlk::read_vertices(tNexusInput* in, const tTaxaBlk* taxa)
     vertices.push_back(v);
   }
   nvertices = n;
-  // Labels, the tree output and the layout all start from a taxon's vertex.
-  for (int t = 1; t <= ntax; t++)
+  // Labels, the tree output and the layout all start from a taxon's vertex
+  // (the empty graph of a system without splits has none).
+  for (int t = 1; t <= ntax && nsplits > 0; t++)
     if (!tax2vertex[t])
       return in->Error(where, "No vertex for taxon %d", t);
   return 1;

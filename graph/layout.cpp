@@ -151,6 +151,8 @@ void tSplitsGraphBlk::measure_splits(bool angles)
   split_lengths.assign(nsplits + 1, 0.0);
   if (angles)
     split_angles.assign(nsplits + 1, 0);
+  if (nsplits == 0)
+    return;
   if (graph.color_without_edge(nsplits) == 0) {
     if (angles)
       graph.compute_edge_angles(nsplits, split_angles);

@@ -92,7 +92,7 @@ TEST(SplitsBlock, SyntaxErrorsGiveTheirTextsAndLeaveTheBlockInvalid)
     {"MATRIX", "QV_SPLITS: Missing ';'"},
     {"; DIMENSIONS NTAX=5;", "QV_SPLITS-dimensions: Expected NTAX=4"},
     {"; DIMENSIONS NEWTAXA;", "QV_SPLITS-dimensions: NEWTAXA not implemented"},
-    {"; DIMENSIONS NSPLITS=0;", "QV_SPLITS-dimensions: Bad NSPLITS command"},
+    {"; DIMENSIONS NSPLITS=-1;", "QV_SPLITS-dimensions: Bad NSPLITS command"},
     {"; DIMENSIONS NTAX=4 NCHAR=2;", "QV_SPLITS-dimensions: Didn't find ';'"},
     {"; FORMAT NO TOKENS;", "QV_SPLITS-format: Usage: NO {LABELS|WEIGHTS|SPECTRUM}"},
     {"; FORMAT SPECTRUM NO WEIGHTS NO LABELS;", "QV_SPLITS-format: SPECTRUM: Must not specify both NO WEIGHTS and NO LABELS"},

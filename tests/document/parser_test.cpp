@@ -157,3 +157,22 @@ TEST(Parser, AssumeKeepsSignedNumbersAndQuotedLabels)
   doc.read_string("assume extaxa = 'c d';");
   EXPECT_EQ(doc.taxa->get_ntax(), 2) << capture.fe.transcript;
 }
+
+TEST(Parser, DocumentWithoutSplitsReadsBack)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  tDocument doc;
+  doc.read_string("begin taxa; dimensions ntax=3; taxlabels a b c; end;"
+                  "begin distances; format triangle=both; matrix a 0 0 0 b 0 0 0 c 0 0 0; end;");
+  ASSERT_TRUE(doc.splits->valid());
+  ASSERT_EQ(doc.splits->get_nsplits(), 0);
+  const std::string file = dir.file("empty.nex");
+  doc.read_string(("save " + file).c_str());
+  capture.fe.clear();
+  tDocument again;
+  again.read_string(("open " + file).c_str());
+  EXPECT_EQ(capture.fe.logged.find("syntax error"), std::string::npos) << capture.fe.logged;
+  EXPECT_TRUE(again.sgraph->valid());
+  EXPECT_EQ(shown(again, ""), shown(doc, ""));
+}
