@@ -16,53 +16,6 @@
 
 namespace {
 
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
-
-// Path lengths of a random tree grown by attaching each leaf to a random
-// edge, each multiplied by a factor within `noise` of 1.
-std::vector<std::vector<double>> noisy_tree_distances(int n, double noise)
-{
-  struct tEdge { int u, v; double len; };
-  std::vector<tEdge> edges;
-  int nodes = n + 1;
-  const int centre = nodes++;
-  for (int x = 1; x <= 3; x++)
-    edges.push_back({centre, x, 0.05 + uniform()});
-  for (int leaf = 4; leaf <= n; leaf++) {
-    tEdge& e = edges[static_cast<size_t>(ref_rand()) % edges.size()];
-    const int mid = nodes++;
-    const tEdge lower{mid, e.v, 0.05 + uniform()};
-    e.v = mid;
-    edges.push_back(lower);
-    edges.push_back({mid, leaf, 0.05 + uniform()});
-  }
-  std::vector<std::vector<std::pair<int, double>>> adj(static_cast<size_t>(nodes));
-  for (const tEdge& e : edges) {
-    adj[e.u].push_back({e.v, e.len});
-    adj[e.v].push_back({e.u, e.len});
-  }
-  std::vector<std::vector<double>> d(n + 1, std::vector<double>(n + 1, 0.0));
-  for (int x = 1; x <= n; x++) {
-    std::vector<double> dist(static_cast<size_t>(nodes), -1.0);
-    std::vector<int> stack{x};
-    dist[x] = 0.0;
-    while (!stack.empty()) {
-      const int y = stack.back();
-      stack.pop_back();
-      for (const auto& [z, len] : adj[y])
-        if (dist[z] < 0) {
-          dist[z] = dist[y] + len;
-          stack.push_back(z);
-        }
-    }
-    for (int y = 1; y <= n; y++)
-      d[x][y] = dist[y];
-  }
-  for (int x = 1; x <= n; x++)
-    for (int y = x + 1; y <= n; y++)
-      d[x][y] = d[y][x] = d[x][y] * (1 - noise + 2 * noise * uniform());
-  return d;
-}
 
 struct tBench {
   tTaxaBlk taxa;
@@ -81,7 +34,7 @@ struct tBench {
     taxa.read(&in);
     in.OpenString(("; FORMAT NO LABELS; MATRIX" + zeros + "; END").c_str());
     distances.read(&in, &taxa);
-    const auto d = noisy_tree_distances(n, noise);
+    const auto d = noisy_tree_distances(n, 0, noise);
     for (int i = 1; i <= n; i++)
       for (int j = i + 1; j <= n; j++)
         distances.set_matrix(i, j, d[i][j]);
