@@ -80,23 +80,6 @@ const char* token_text(const tNexusInput* in)
   return t ? t : "";
 }
 
-// Switches the reader to another punctuation set for the lifetime of the
-// object, so that every way out of a reader restores the caller's set.
-class tPunctuationScope {
-public:
-  tPunctuationScope(tNexusInput* in, const char* set) : _in(in), _saved(in->GetPunctuationChars())
-  {
-    in->SetPunctuationChars(set);
-  }
-  ~tPunctuationScope() { _in->SetPunctuationChars(_saved.c_str()); }
-  tPunctuationScope(const tPunctuationScope&) = delete;
-  tPunctuationScope& operator=(const tPunctuationScope&) = delete;
-
-private:
-  tNexusInput* _in;
-  std::string _saved;
-};
-
 // Numbers are read under the label punctuation, where "-" and "+" are no
 // token of their own: a sign or an exponent stays in the number.
 bool read_signed_double(tNexusInput* in, double* value)

@@ -412,8 +412,7 @@ int tCharactersBlk::read_format(tNexusInput* in)
 int tCharactersBlk::read_charweights(tNexusInput* in)
 {
   const char* where = "CHARACTERS-charweights";
-  const std::string saved = in->GetPunctuationChars();
-  in->SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
+  tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
   int ok = 1;
   charweights.assign(static_cast<size_t>(nchar) + 1, 0.0f);
   for (int c = 1; c <= nchar && ok; c++) {
@@ -427,7 +426,6 @@ int tCharactersBlk::read_charweights(tNexusInput* in)
   }
   if (ok && !in->CompareNextToken(";"))
     ok = in->Error(where, "Expected ';'");
-  in->SetPunctuationChars(saved.c_str());
   return ok;
 }
 
@@ -440,20 +438,20 @@ int tCharactersBlk::read_matrix_command(tNexusInput* in, tTaxaBlk* taxa)
   dna_rna_data = datatype == "DNA" || datatype == "RNA";
   warned_ambiguity = 0;
 
-  const std::string saved = in->GetPunctuationChars();
-  in->SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
   int ok;
-  if (tokens)
-    ok = in->Error(MATRIX_WHERE, "Unsupported matrix format");
-  else if (!transpose && !interleave)
-    ok = read_matrix(in, taxa);
-  else if (!transpose)
-    ok = read_matrix_interleave(in, taxa);
-  else if (!interleave)
-    ok = read_matrix_transpose(in);
-  else
-    ok = read_matrix_interleave_transpose(in);
-  in->SetPunctuationChars(saved.c_str());
+  {
+    tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
+    if (tokens)
+      ok = in->Error(MATRIX_WHERE, "Unsupported matrix format");
+    else if (!transpose && !interleave)
+      ok = read_matrix(in, taxa);
+    else if (!transpose)
+      ok = read_matrix_interleave(in, taxa);
+    else if (!interleave)
+      ok = read_matrix_transpose(in);
+    else
+      ok = read_matrix_interleave_transpose(in);
+  }
   in->SetSpaceChars(nullptr);
   if (!ok)
     return 0;

@@ -22,21 +22,6 @@ namespace {
 // Excesses up to this size are rounding, not a violation.
 constexpr double TRIANGLE_EPSILON = 1e-8;
 
-// Holds the reader on the label punctuation (so that labels, signed numbers
-// and exponents stay whole) until the scope ends, also on an early return.
-class tLabelPunctuation {
-public:
-  explicit tLabelPunctuation(tNexusInput* in) : in(in), saved(in->GetPunctuationChars())
-  {
-    in->SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
-  }
-  ~tLabelPunctuation() { in->SetPunctuationChars(saved.c_str()); }
-
-private:
-  tNexusInput* in;
-  std::string saved;
-};
-
 bool known(double d) { return d != tDistancesBlk::UNKNOWN; }
 
 typedef int (*tTransformFunction)(tTaxaBlk*, tAssumptionsBlk*, tCharactersBlk*, tDistancesBlk*);
@@ -283,7 +268,7 @@ int tDistancesBlk::read_force_metric(tNexusInput* in, int on)
   bool number;
   {
     // %G writes small offsets as 1E-05: the sign must not split the number.
-    tLabelPunctuation punct(in);
+    tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
     number = in->ReadNextTokenDouble(&x) && std::isfinite(x);
   }
   if (!number || !in->CompareNextToken(";"))
@@ -314,7 +299,7 @@ bool tDistancesBlk::columns(int i, int* first, int* last) const
 int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
 {
   const char* where = "DISTANCES-matrix";
-  tLabelPunctuation punct(in);
+  tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
   for (int i = 1; i <= ntax; i++) {
     if (labels) {
       const char* token = in->NextToken();

@@ -20,22 +20,6 @@ const char* const BLOCK = "QV_SPLITS";
 // Printed lists wrap once an item takes the running count above this.
 constexpr int LINE_COUNT = 70;
 
-// Restores the reader's punctuation when the scope ends, also on an early return.
-class tPunctuationScope {
-public:
-  tPunctuationScope(tNexusInput* in, const char* set) : _in(in), _saved(in->GetPunctuationChars())
-  {
-    in->SetPunctuationChars(set);
-  }
-  ~tPunctuationScope() { _in->SetPunctuationChars(_saved.c_str()); }
-  tPunctuationScope(const tPunctuationScope&) = delete;
-  tPunctuationScope& operator=(const tPunctuationScope&) = delete;
-
-private:
-  tNexusInput* _in;
-  std::string _saved;
-};
-
 // Reads "= x" with x a finite number >= 0; signs and exponents stay in the token.
 bool read_non_negative(tNexusInput* in, double* value)
 {

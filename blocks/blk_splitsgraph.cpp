@@ -21,19 +21,6 @@
 
 namespace {
 
-// Holds a punctuation set for one part of the block; the default comes back
-// whichever way the part ends.
-class tPunctuationScope {
-public:
-  tPunctuationScope(tNexusInput* in, const char* set) : in(in) { in->SetPunctuationChars(set); }
-  ~tPunctuationScope() { in->SetPunctuationChars(nullptr); }
-  tPunctuationScope(const tPunctuationScope&) = delete;
-  tPunctuationScope& operator=(const tPunctuationScope&) = delete;
-
-private:
-  tNexusInput* in;
-};
-
 // The edge rows keep "-" inside numbers so that negative angles read whole.
 const char* const EDGES_PUNCTUATION = "()[]{}/\\,;:=*'\"`+<>";
 

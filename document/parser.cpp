@@ -19,16 +19,6 @@ constexpr int MAX_BLOCK_WORDS = 19;
 
 const char* const NAME_ONLY_PUNCTUATION = ";";
 
-// Restores the reader's default punctuation when a command is done with it.
-class tPunctuation {
-public:
-  tPunctuation(tNexusInput* in, const char* set) : in(in) { in->SetPunctuationChars(set); }
-  ~tPunctuation() { in->SetPunctuationChars(nullptr); }
-
-private:
-  tNexusInput* in;
-};
-
 // A token as it must be written again so that a nested read sees the same
 // token: tokens that can only have come from quotes are quoted again.
 std::string command_word(const char* token, const char* punct)
@@ -311,7 +301,7 @@ void tParser::messages()
 // dots and signs. At the end of input `at_end` is set (when asked for).
 bool tParser::read_name(std::string* name, bool* at_end)
 {
-  tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+  tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
   if (!in->NextToken()) {
     if (at_end)
       *at_end = true;
@@ -356,7 +346,7 @@ void tParser::import()
 
 bool tParser::collect_words(std::vector<std::string>* words, const char* where)
 {
-  tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+  tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
   while (in->NextToken() && !is(";")) {
     if (static_cast<int>(words->size()) == MAX_BLOCK_WORDS) {
       in->Error(where, "Too many blocks");
@@ -489,7 +479,7 @@ void tParser::assume()
   // exponents (threshold=1e-3, cut=-0.5) reach the assumptions reader whole.
   std::string words;
   {
-    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
     words = collect_command(in, NAME_ONLY_PUNCTUATION);
   }
   const std::string text = "begin QV_ASSUMPTIONS;" + words + ";end;\n";
@@ -514,7 +504,7 @@ void tParser::ps()
   std::string filename;
   bool ok;
   {
-    tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+    tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
     ok = in->NextToken() != nullptr;
     if (ok && is(";")) {
       filename = std::string(doc->get_title()) + ".ps";
@@ -608,7 +598,7 @@ tParser::tStep tParser::commands_block()
     // File names and other words keep their slashes and signs: only ";" splits.
     std::string text;
     {
-      tPunctuation punct(in, NAME_ONLY_PUNCTUATION);
+      tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
       if (!in->NextToken())
         break;
       if (in->CurrentTokenIsEnd()) {

@@ -100,6 +100,23 @@ private:
   void report_position();
 };
 
+// Switches a reader to another punctuation set for the lifetime of the
+// object, so that every way out of a reader restores the caller's set.
+class tPunctuationScope {
+public:
+  tPunctuationScope(tNexusInput* in, const char* set) : _in(in), _saved(in->GetPunctuationChars())
+  {
+    in->SetPunctuationChars(set);
+  }
+  ~tPunctuationScope() { _in->SetPunctuationChars(_saved.c_str()); }
+  tPunctuationScope(const tPunctuationScope&) = delete;
+  tPunctuationScope& operator=(const tPunctuationScope&) = delete;
+
+private:
+  tNexusInput* _in;
+  std::string _saved;
+};
+
 class tNexusOutput {
 public:
   tNexusOutput() = default;
