@@ -870,7 +870,14 @@ void tSplitsGraphBlk::draw_edge_mode(int want_scale, const tSplitsSystem* splits
 int tSplitsGraphBlk::write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
                               const char* info, const char* filename, const char* title)
 {
+  return write_picture(tPictureFormat::PS, taxa, splits, bootstrap, info, filename, title);
+}
+
+int tSplitsGraphBlk::write_picture(tPictureFormat format, const tTaxaBlk* taxa, const tSplitsBlk* splits,
+                                   const tBootstrapBlk* bootstrap, const char* info, const char* filename,
+                                   const char* title)
+{
   // Drawing remembers an automatic scale in zoom.
-  return draw_ps(*this, taxa, splits, bootstrap ? bootstrap->get_support() : nullptr,
-                 info, filename, title);
+  return draw_picture(format, *this, taxa, splits, bootstrap ? bootstrap->get_support() : nullptr, info, filename,
+                      title);
 }

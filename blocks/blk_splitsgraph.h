@@ -24,6 +24,8 @@
 // Reading the block keeps every drawing parameter the block does not set.
 #pragma once
 
+#include "draw/pictures.h"
+
 #include <string>
 #include <vector>
 
@@ -62,6 +64,9 @@ public:
   // The PS command: the graph as Encapsulated PostScript.
   int write_ps(const tTaxaBlk* taxa, const tSplitsBlk* splits, const tBootstrapBlk* bootstrap,
                const char* info, const char* filename, const char* title);
+  // The PS, SVG and PDF commands.
+  int write_picture(tPictureFormat format, const tTaxaBlk* taxa, const tSplitsBlk* splits,
+                    const tBootstrapBlk* bootstrap, const char* info, const char* filename, const char* title);
 
   // Builds the graph from a split system with its cycle; always 1.
   int compute_graph(const tSplitsSystem* splits, int reduce);

@@ -10,6 +10,7 @@
 #include "core/message.h"
 #include "core/version.h"
 #include "document/tree_out.h"
+#include "draw/pictures.h"
 #include "nexus/nexus.h"
 
 namespace {
@@ -71,6 +72,7 @@ void general_help()
   message("        TAXA CHARACTERS DISTANCES\n");
   message("        QV_SPECTRA QV_SPLITS QV_GRAPH\n");
   message("        QV_ASSUMPTIONS QV_COMMANDS QV_EXTRAS QV_BOOTSTRAP\n");
+  message("Pictures also as: svg [filename]; pdf [filename];\n");
 }
 
 struct tHelpTopic {
@@ -104,6 +106,8 @@ const std::vector<tHelpTopic>& help_topics()
     {"DRAW", {"draw [draw-commands]; - Draw the current splitsgraph, if valid\n",
               "Draw commands are ones found in the DRAW part of the QV_GRAPH block\n"}},
     {"PS", {"ps [filename]; - Save the current splits graph in PostScript\n"}},
+    {"SVG", {"svg [filename]; - Save the current splits graph in SVG\n"}},
+    {"PDF", {"pdf [filename]; - Save the current splits graph in PDF\n"}},
     {"FIG", {"fig [filename]; - Save the current splits graph in FIG 3.2 format\n"}},
     {"IMPORT", {"import REAP filename; - Import restriction site data in REAP format\n"}},
     {"CLOSE", {"close; - Delete all blocks\n"}},
@@ -151,7 +155,7 @@ private:
   void info();
   void assume();
   void bootstrap();
-  void ps();
+  void picture(tPictureFormat format);
   tStep begin();
   tStep commands_block();
   void print_block(const char* name, tNexusOutput* out, int consistent, const char* where);
@@ -253,7 +257,15 @@ tParser::tStep tParser::command()
     return FINISH;
   }
   if (is("PS")) {
-    ps();
+    picture(tPictureFormat::PS);
+    return FINISH;
+  }
+  if (is("SVG")) {
+    picture(tPictureFormat::SVG);
+    return FINISH;
+  }
+  if (is("PDF")) {
+    picture(tPictureFormat::PDF);
     return FINISH;
   }
   if (is("BEGIN")) {
@@ -499,26 +511,28 @@ void tParser::bootstrap()
   doc->read_string(text);
 }
 
-void tParser::ps()
+void tParser::picture(tPictureFormat format)
 {
+  const tPictureKind& kind = picture_kind(format);
   std::string filename;
   bool ok;
   {
     tPunctuationScope punct(in, NAME_ONLY_PUNCTUATION);
     ok = in->NextToken() != nullptr;
     if (ok && is(";")) {
-      filename = std::string(doc->get_title()) + ".ps";
+      filename = std::string(doc->get_title()) + kind.extension;
     } else if (ok) {
       filename = in->CurrentToken();
       ok = followed_by_semicolon();
     }
   }
   if (!ok) {
-    in->Error("Input-ps", "Usage: PS [filename];");
+    const std::string where = "Input-" + std::string(kind.extension + 1);
+    in->Error(where.c_str(), string_printf("Usage: %s [filename];", kind.command).c_str());
     return;
   }
-  doc->sgraph->write_ps(doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
-                        doc->short_info_string(), filename.c_str(), doc->get_title());
+  doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
+                             doc->short_info_string(), filename.c_str(), doc->get_title());
 }
 
 tParser::tStep tParser::begin()

@@ -135,9 +135,8 @@ void tPsPage::draw_circle_ps(double x, double y)
   out.Print("%g %g f\n", h - 1, v - 1);
 }
 
-tPsRect tPsPage::label_pos_ps(const char* label, double x, double y) const
+tPsRect label_box(const char* label, double h, double v)
 {
-  const double h = hh(x, y), v = vv(x, y);
   const int w = strwidth_times12(label);
   tPsRect r;
   r.left = h - w / 2;
@@ -145,6 +144,11 @@ tPsRect tPsPage::label_pos_ps(const char* label, double x, double y) const
   r.right = r.left + w;
   r.top = v + 5;
   return r;
+}
+
+tPsRect tPsPage::label_pos_ps(const char* label, double x, double y) const
+{
+  return label_box(label, hh(x, y), vv(x, y));
 }
 
 void tPsPage::draw_taxon_label_ps(const char* label, const tPsRect& rect)

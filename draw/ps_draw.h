@@ -29,6 +29,10 @@ struct tPsRect {
   double left = 0.0, bottom = 0.0, right = 0.0, top = 0.0;
 };
 
+// The box of a label centred on page point (h, v), 10 points high, as wide as
+// the label in 12-point Times.
+tPsRect label_box(const char* label, double h, double v);
+
 class tPsPage {
 public:
   tPsPage() = default;

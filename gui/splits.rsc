@@ -220,6 +220,7 @@ $m add command -label "New Window" -accelerator Ctrl+N -command new_window
 $m add command -label "Open..." -accelerator Ctrl+O -command {open_file ""}
 $m add command -label "Save..." -accelerator Ctrl+S -command {save_file {}}
 $m add command -label "Export PS..." -accelerator Ctrl+P -command {ps_file 0}
+$m add command -label "Export Picture..." -command export_picture
 $m add command -label "Close" -accelerator Ctrl+W -command close_document
 $m add separator
 $m add command -label "Quit" -accelerator Ctrl+Q -command exit_program
@@ -484,6 +485,63 @@ proc ps_file {full} {
     }
     if {$failed} {
         tk_messageBox -icon warning -message "Couldn't save file: $name"
+    }
+}
+
+# The program's own picture in the format of the name's extension (or of the
+# chosen file type): EPS, SVG and PDF are written by the program itself, PNG
+# is the PDF rasterised by Ghostscript.
+set var_export_type PDF
+proc export_picture {} {
+    global var_filename var_export_type
+    set types {{PDF .pdf} {SVG .svg} {PNG .png} {EPS {.eps .ps}}}
+    set name [tk_getSaveFile -title "Export Picture" -filetypes $types -typevariable var_export_type \
+                  -initialfile "[file rootname [file tail $var_filename]]"]
+    if {$name eq ""} return
+    if {[catch {export_picture_as $name $var_export_type} msg]} {
+        tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
+    }
+}
+
+proc export_picture_as {name {type PDF}} {
+    set ext [string tolower [file extension $name]]
+    if {$ext ni {.pdf .svg .png .eps .ps}} {
+        set ext [dict get {PDF .pdf SVG .svg PNG .png EPS .eps} $type]
+        append name $ext
+    }
+    switch -- $ext {
+        .svg { qv_cmd "svg [nexus_word $name]" }
+        .png { export_png $name }
+        .eps - .ps { qv_cmd "ps [nexus_word $name]" }
+        default { qv_cmd "pdf [nexus_word $name]" }
+    }
+    if {![file exists $name]} {
+        error "the picture was not written"
+    }
+}
+
+# 150 dots per inch, smoothed text and lines; written beside the target and
+# renamed, so that a failure leaves an older picture as it was.
+proc export_png {name} {
+    if {[auto_execok gs] eq ""} {
+        error "PNG pictures need Ghostscript (gs)"
+    }
+    set dir [file join [temp_folder] quivet-png-[pid]-[clock clicks]]
+    set tmp [file join [file dirname $name] .quivet-png-[pid]-[clock clicks].png]
+    file mkdir $dir
+    try {
+        set pdf [file join $dir picture.pdf]
+        qv_cmdqu "pdf [nexus_word $pdf]"
+        if {![file exists $pdf]} {
+            error "the picture was not written"
+        }
+        # Ghostscript reads % in an output name as a page number format.
+        exec gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r150 -dTextAlphaBits=4 -dGraphicsAlphaBits=4 \
+            -sOutputFile=[string map {% %%} $tmp] $pdf
+        file rename -force $tmp $name
+    } finally {
+        file delete -force $dir
+        file delete $tmp
     }
 }
 
@@ -983,7 +1041,7 @@ proc update_state {} {
     set ntax [qv_state ntax]
 
     set s [on_off $taxa]
-    set_entries .menubar.file $s {"Save..." "Export PS..." Close}
+    set_entries .menubar.file $s {"Save..." "Export PS..." "Export Picture..." Close}
     set_entries .menubar.options $s {"Taxa..."}
     set_entries .menubar.window $s {"Show..." "Get Info"}
     fix_menu .menubar.window.show $s

@@ -109,3 +109,16 @@ TEST(Gui, ScriptInTheCurrentFolderComesFirst)
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "quivet: splits.rsc: no such thing; using the built-in interface\n");
 }
+
+TEST(Gui, ExportsEveryPictureFormat)
+{
+  if (!x_server_available())
+    GTEST_SKIP() << "no X server can be started here";
+  if (std::system("command -v gs >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "Ghostscript is not installed";
+  tTempDir dir;
+  dir.write("primates.nex", read_text_file(source_dir() + "/examples/primates.nex"));
+  const tRunResult r = run_gui_script("export.tcl", "primates.nex", dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}

@@ -1,0 +1,63 @@
+#include "draw/vector_page.h"
+
+#include <cstdio>
+
+#include "core/message.h"
+#include "document/document.h"
+
+tRgb page_color(int c)
+{
+  static const tRgb colors[] = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},   {0, 255, 0},
+                                {0, 0, 255}, {255, 255, 0},   {0, 255, 255}, {255, 0, 255}};
+  return c >= 0 && c <= 7 ? colors[c] : colors[0];
+}
+
+tVectorPage::~tVectorPage()
+{
+  // A page abandoned half-way leaves no file behind.
+  if (is_open) {
+    out.CloseFile();
+    std::remove(tmpname.c_str());
+  }
+}
+
+void tVectorPage::set_transformation(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
+{
+  transform.set(hoffset + PS_H_ORIGIN, voffset + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
+}
+
+double tVectorPage::auto_zoom(double minx, double miny, double maxx, double maxy) const
+{
+  return transform.auto_zoom(minx, miny, maxx, maxy, PS_FIT_SIZE, PS_FIT_SIZE);
+}
+
+tPsRect tVectorPage::label_pos(const char* label, double x, double y) const
+{
+  return label_box(label, hh(x, y), vv(x, y));
+}
+
+int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int>(transform.length(length)); }
+
+int tVectorPage::open(const char* name, const char* kind)
+{
+  // One warning that names the picture, instead of the save's.
+  warning("--");
+  const int ok = open_safe_output(&out, name, &tmpname);
+  warning("++");
+  if (!ok) {
+    warning("Create %s: Can't open output file: %s", kind, name);
+    return 0;
+  }
+  is_open = true;
+  filename = name;
+  return 1;
+}
+
+int tVectorPage::commit(const std::string& text)
+{
+  if (!is_open)
+    return 0;
+  is_open = false;
+  out.Print("%s", text.c_str());
+  return commit_safe_output(&out, filename.c_str(), tmpname);
+}
