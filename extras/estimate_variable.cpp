@@ -31,6 +31,8 @@ public:
 
   void add(int qa, int qb, int qc, int qd)
   {
+    // Many quartets take long: the interface stays alive meanwhile.
+    tcltk_update();
     const unsigned char* sa = sites.rows[static_cast<size_t>(qa)].data();
     const unsigned char* sb = sites.rows[static_cast<size_t>(qb)].data();
     const unsigned char* sc = sites.rows[static_cast<size_t>(qc)].data();

@@ -11,7 +11,6 @@
 #include "extras/compute_diverge.h"
 #include "extras/compute_support.h"
 #include "extras/estimate_variable.h"
-#include "extras/patterns.h"
 #include "extras/site_data.h"
 
 namespace {
@@ -61,21 +60,6 @@ const std::vector<std::string> ROWS = {
 };
 
 } // namespace
-
-TEST(Patterns, CountsEachDistinctColumnOnce)
-{
-  tPatterns p(2, 4);
-  p.insert({0, 1, 2});
-  p.insert({0, 1, 2});
-  p.insert({0, 2, 1});
-  EXPECT_EQ(p.get_npatterns(), 2);
-  int sites = 0;
-  p.for_each([&](const std::vector<int>& column, int count) {
-    sites += count;
-    EXPECT_EQ(count, column[1] == 1 ? 2 : 1);
-  });
-  EXPECT_EQ(sites, 3);
-}
 
 TEST(Diverge, TwoGroupsWorkedByHand)
 {

@@ -226,3 +226,25 @@ TEST(ExtrasExample, BatchRunPrintsTheResults)
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
   EXPECT_EQ(r.out.find("DIST=0 SD=0 N=0"), std::string::npos) << "the results are computed before they are shown";
 }
+
+// The estimate is dropped with the other requests when the characters it
+// needs are gone, also when the taxa changed in the same pass.
+TEST(ExtrasBlockData, NoValidCharactersLeaveNothingToCompute)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string("begin taxa; dimensions ntax=5; taxlabels a b c d e; end;"
+                  "begin characters; dimensions nchar=4; format datatype=dna; matrix"
+                  " a ACGT b ACGT c ACGT d ACGT e CATG; end;"
+                  "begin qv_extras; test_clock (1 2) 5; estimate variable; end;");
+  ASSERT_TRUE(doc.extras->valid());
+  capture.fe.clear();
+  doc.read_string("assume extaxa=e;");
+  EXPECT_FALSE(doc.characters->valid());
+  EXPECT_NE(capture.fe.logged.find("Computing QV_EXTRAS: EXTAXA-command: Deleting all DIVERGE/TEST_CLOCK/SUPPORT "
+                                   "commands\nNo valid DISTANCES/CHARACTERS: Deleting all DIVERGE/TEST_CLOCK/SUPPORT "
+                                   "commands\n done\n"),
+            std::string::npos)
+    << capture.fe.logged;
+  EXPECT_FALSE(doc.extras->valid());
+}
