@@ -38,12 +38,13 @@ public:
     const unsigned char* sc = sites.rows[static_cast<size_t>(qc)].data();
     const unsigned char* sd_ = sites.rows[static_cast<size_t>(qd)].data();
     int n0 = 0, n1 = 0, n2 = 0, n3 = 0;
+    // Without branches, so that the loop over the sites vectorises.
     for (int k = 0; k < a; k++) {
       const unsigned char A = sa[k], B = sb[k], C = sc[k], E = sd_[k];
-      n0 += A == B && A == C && A == E;
-      n1 += A != B && C != E;
-      n2 += A != C && B != E;
-      n3 += A != E && B != C;
+      n0 += (A == B) & (A == C) & (A == E);
+      n1 += (A != B) & (C != E);
+      n2 += (A != C) & (B != E);
+      n3 += (A != E) & (B != C);
     }
     const double f0 = static_cast<double>(n0) / a;
     const double f1 = static_cast<double>(n1) / a;
