@@ -590,7 +590,7 @@ tParser::tStep tParser::begin()
     doc->check_assumptions();
     doc->assumptions->update.unpost(32);
   } else if (doc->extras->compare_name(n)) {
-    doc->extras->read(in, taxa, doc->assumptions.get());
+    doc->extras->read(in, taxa, doc->assumptions.get(), doc->characters.get());
   } else if (doc->bootstrap->compare_name(n)) {
     doc->bootstrap->read(in, taxa, doc->assumptions.get(), doc->characters.get(), doc->splits.get());
   } else if (doc->commands->compare_name(n)) {
