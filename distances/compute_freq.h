@@ -51,7 +51,9 @@ private:
   int nsites = 0;     // active sites
   size_t words = 0;   // 64-site words per color plane
   bool use_planes = false;
-  // Small alphabets: one bit plane per taxon and color, (t*k + a-1)*words.
+  void (*plane_count)(const unsigned long long*, const unsigned long long*, size_t, long long*) = nullptr;
+  // Small alphabets: one bit plane per taxon and color, word w of color a
+  // at t*k*words + w*k + a-1, so that one pass gives all k*k counts.
   std::vector<unsigned long long> planes;
   // Large alphabets: colors of the active sites, one row of nsites per taxon.
   std::vector<unsigned char> colors;
@@ -60,6 +62,9 @@ private:
 // As above, counting through a packer made once for all pairs.
 void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
               int i, int j, double** F);
+
+// The number of bits set in both x[0..words-1] and y[0..words-1].
+long long count_common_bits(const unsigned long long* x, const unsigned long long* y, size_t words);
 
 class tDistancesBlk;
 

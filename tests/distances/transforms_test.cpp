@@ -225,21 +225,18 @@ TEST(Transforms, Pam250SumsTheTableAndLeavesOutNonAminoAcids)
   EXPECT_EQ(cap.fe.logged, "Computing DISTANCES from CHARACTERS (Haming distances using PAM250): ...");
 }
 
-TEST(Transforms, TransformsOfLaterVersionsAreRefused)
+TEST(Transforms, UnknownTransformsAreRefused)
 {
   tCaptureScope cap;
   tData data("DATATYPE=DNA", {"ACGT", "ACGA", "ACTT"});
   data.compute("HAMMING");
   ASSERT_TRUE(data.distances.valid());
-  for (const char* transform : {"LOGDET", "NEI_MILLER", "COVARION", "CCONST", "FITCHSIDOW", "WHATEVER"}) {
-    SCOPED_TRACE(transform);
-    cap.fe.clear();
-    data.assumptions.update.updates = 0;
-    data.compute(transform);
-    EXPECT_FALSE(data.distances.valid());
-    EXPECT_EQ(cap.fe.warnings, tStrings{std::string("Transformation not implemented: ") + transform});
-    EXPECT_EQ(data.assumptions.update.updates, 0);
-  }
+  cap.fe.clear();
+  data.assumptions.update.updates = 0;
+  data.compute("WHATEVER");
+  EXPECT_FALSE(data.distances.valid());
+  EXPECT_EQ(cap.fe.warnings, tStrings{"Transformation not implemented: WHATEVER"});
+  EXPECT_EQ(data.assumptions.update.updates, 0);
 }
 
 TEST(Transforms, ForcedMetricAppliesToComputedDistances)
