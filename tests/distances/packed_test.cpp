@@ -61,6 +61,7 @@ TEST(PackedPairs, AgreeWithThePlainLoops)
     {"DNA", "ACGT", "exclude gaps;"},
     {"DNA", "ACGT", "options gapmode=newstate; exset = 3-40 77;"},
     {"PROTEIN", "ACDEFGHIKLMNPQRSTVWY", "exclude missing;"},
+    {"STANDARD", "01", "exset = 5-70;"},
   };
   for (const tCase& tc : cases) {
     SCOPED_TRACE(std::string(tc.datatype) + " " + tc.assume);
