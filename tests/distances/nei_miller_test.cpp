@@ -79,3 +79,18 @@ TEST(NeiMiller, ReapDataAndTheAssumptionCheck)
   EXPECT_EQ(dna.assumptions->transform, "HAMMING");
   EXPECT_TRUE(dna.distances->valid());
 }
+
+TEST(NeiMiller, TheWeightedExampleGivesDistancesAndSplits)
+{
+  tCaptureScope cap;
+  tDocument doc;
+  ASSERT_EQ(doc.read_file((source_dir() + "/examples/restriction_sites.nex").c_str()), 1);
+  EXPECT_EQ(doc.assumptions->transform, "NEI_MILLER");
+  ASSERT_TRUE(doc.distances->valid()) << cap.fe.transcript;
+  const int ntax = doc.taxa->get_ntax();
+  for (int i = 1; i <= ntax; i++)
+    for (int j = i + 1; j <= ntax; j++)
+      EXPECT_TRUE(std::isfinite(doc.distances->get_matrix(i, j)) && doc.distances->get_matrix(i, j) > 0);
+  EXPECT_TRUE(doc.splits->valid());
+  EXPECT_TRUE(cap.fe.warnings.empty());
+}
