@@ -56,18 +56,22 @@ void normalise(const tCharactersBlk* characters, const tAssumptionsBlk* assumpti
 constexpr int MAX_PLANE_COLORS = 8;
 
 // The pair counts from interleaved planes (word w of color a of a taxon at
-// w*K + a-1), all K*K counts in one pass over the words.
+// w*K + a-1): one pass over the words per color of x, so that the K
+// running counts stay in registers.
 template <int K>
 __attribute__((target_clones("popcnt", "default")))
 void count_planes(const unsigned long long* x, const unsigned long long* y, size_t words, long long* n)
 {
-  long long acc[K * K] = {};
-  for (size_t w = 0; w < words; w++, x += K, y += K)
-    for (int a = 0; a < K; a++)
+  for (int a = 0; a < K; a++) {
+    long long acc[K] = {};
+    for (size_t w = 0; w < words; w++) {
+      const unsigned long long xa = x[w * K + a];
       for (int b = 0; b < K; b++)
-        acc[a * K + b] += __builtin_popcountll(x[a] & y[b]);
-  for (int m = 0; m < K * K; m++)
-    n[m] = acc[m];
+        acc[b] += __builtin_popcountll(xa & y[w * K + b]);
+    }
+    for (int b = 0; b < K; b++)
+      n[a * K + b] = acc[b];
+  }
 }
 
 typedef void (*tPlaneCounter)(const unsigned long long*, const unsigned long long*, size_t, long long*);
