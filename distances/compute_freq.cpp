@@ -100,10 +100,10 @@ void count_planes4_vector(const unsigned long long* x, const unsigned long long*
 }
 #endif
 
-tPlaneCounter plane_counter(int k)
+tPlaneCounter plane_counter(int k, bool vector)
 {
 #if defined(__x86_64__)
-  if (k == 4 && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq"))
+  if (vector && k == 4 && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq"))
     return count_planes4_vector;
 #endif
   switch (k) {
@@ -143,7 +143,7 @@ void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAss
   normalise(characters, assumptions, F);
 }
 
-tPairCounter::tPairCounter(const tCharactersBlk* characters)
+tPairCounter::tPairCounter(const tCharactersBlk* characters, bool vector)
   : k(characters->ncolors)
 {
   const std::vector<int> sites = active_sites(characters);
@@ -152,7 +152,7 @@ tPairCounter::tPairCounter(const tCharactersBlk* characters)
   use_planes = k >= 1 && k <= MAX_PLANE_COLORS;
   if (use_planes) {
     words = (static_cast<size_t>(nsites) + 63) / 64;
-    plane_count = plane_counter(k);
+    plane_count = plane_counter(k, vector);
     planes.assign(static_cast<size_t>(ntax + 1) * k * words, 0);
     for (int t = 1; t <= ntax; t++) {
       const unsigned char* row = characters->get_row(t);

@@ -42,7 +42,9 @@ void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAss
 // integers, so the frequencies equal those of a plain loop over the sites.
 class tPairCounter {
 public:
-  explicit tPairCounter(const tCharactersBlk* characters);
+  // `vector` = false keeps to the plain popcount, as on processors without
+  // a vector one (for comparing the two).
+  explicit tPairCounter(const tCharactersBlk* characters, bool vector = true);
   // F[a][b] = number of active sites where taxon i has color a and j color b.
   void count(int i, int j, double** F) const;
 
