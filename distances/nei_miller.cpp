@@ -114,8 +114,8 @@ int computeNeiMiller(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBl
                             nei_miller_distance(K, w.data(), &own[static_cast<size_t>(i) * (K + 1)],
                                                 &own[static_cast<size_t>(j) * (K + 1)], mij.data(), &zeros));
     }
-  // Each equation's pairs are all worked before the next equation's, so its
-  // warning comes in this order.
+  // The method works each equation over all pairs before the next one, so
+  // its warnings come in the equations' order.
   if (zeros.eq2)
     warning("nei_miller: denominator zero in equation (2)");
   if (zeros.eq3)
