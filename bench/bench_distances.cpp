@@ -11,6 +11,8 @@
 #include "core/message.h"
 #include "distances/hamming.h"
 #include "distances/jukecantor.h"
+#include "distances/kimura3st.h"
+#include "distances/logdet.h"
 #include "document/document.h"
 
 namespace {
@@ -97,6 +99,12 @@ int main()
     report("computeJukeCantor", size, best_seconds(repeat, [&] {
              computeJukeCantor(doc.taxa.get(), doc.assumptions.get(), doc.characters.get(),
                                doc.distances.get());
+           }));
+    report("computeK3ST", size, best_seconds(repeat, [&] {
+             computeK3ST(doc.taxa.get(), doc.assumptions.get(), doc.characters.get(), doc.distances.get());
+           }));
+    report("computeLogDet", size, best_seconds(repeat, [&] {
+             computeLogDet(doc.taxa.get(), doc.assumptions.get(), doc.characters.get(), doc.distances.get());
            }));
   }
   set_front_end(nullptr);

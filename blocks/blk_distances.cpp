@@ -9,10 +9,15 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "distances/commonconst.h"
+#include "distances/covarion.h"
+#include "distances/fitchsidow.h"
 #include "distances/gapdist.h"
 #include "distances/hamming.h"
 #include "distances/jukecantor.h"
 #include "distances/kimura3st.h"
+#include "distances/logdet.h"
+#include "distances/nei_miller.h"
 #include "distances/pam250.h"
 #include "distances/usermatrix.h"
 #include "nexus/nexus.h"
@@ -35,11 +40,11 @@ struct tTransform {
 
 const tTransform TRANSFORMS[] = {
   {"HAMMING", "(Hamming distances): ...", computeHamming, false},
-  {"COVARION", "(Covarion distances): ...", nullptr, false},
-  {"CCONST", "(CCONST distances): ...", nullptr, false},
-  {"FITCHSIDOW", "(Fitch+Sidow distances): ...", nullptr, false},
-  {"NEI_MILLER", "(Restriction site distances (Nei Miller 1990)): ...", nullptr, false},
-  {"LOGDET", "(LogDet): ...", nullptr, true},
+  {"COVARION", "(Covarion distances): ...", computeCovarion, false},
+  {"CCONST", "(CCONST distances): ...", computeCConst, false},
+  {"FITCHSIDOW", "(Fitch+Sidow distances): ...", computeFitchSidow, false},
+  {"NEI_MILLER", "(Restriction site distances (Nei Miller 1990)): ...", computeNeiMiller, false},
+  {"LOGDET", "(LogDet): ...", computeLogDet, true},
   {"JC", "(Jukes-Cantor): ...", computeJukeCantor, true},
   {"K3ST", "(Kimura 3ST): ...", computeK3ST, true},
   {"GAPDIST", "(Gap distances): ...", computeGapdist, false},

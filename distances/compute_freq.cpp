@@ -6,6 +6,10 @@
 #include "blocks/blk_taxa.h"
 #include "core/message.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 tSquareMatrix::tSquareMatrix(int n)
   : n(n < 0 ? 0 : n),
     cells(static_cast<size_t>(this->n + 1) * static_cast<size_t>(this->n + 1), 0.0),
@@ -51,13 +55,67 @@ void normalise(const tCharactersBlk* characters, const tAssumptionsBlk* assumpti
 // Bit planes pay off while k*k popcounts per 64 sites beat 64 table updates.
 constexpr int MAX_PLANE_COLORS = 8;
 
+// The pair counts from interleaved planes (word w of color a of a taxon at
+// w*K + a-1): one pass over the words per color of x, so that the K
+// running counts stay in registers.
+template <int K>
 __attribute__((target_clones("popcnt", "default")))
-long long and_count(const unsigned long long* x, const unsigned long long* y, size_t words)
+void count_planes(const unsigned long long* x, const unsigned long long* y, size_t words, long long* n)
 {
-  long long n = 0;
-  for (size_t w = 0; w < words; w++)
-    n += __builtin_popcountll(x[w] & y[w]);
-  return n;
+  for (int a = 0; a < K; a++) {
+    long long acc[K] = {};
+    for (size_t w = 0; w < words; w++) {
+      const unsigned long long xa = x[w * K + a];
+      for (int b = 0; b < K; b++)
+        acc[b] += __builtin_popcountll(xa & y[w * K + b]);
+    }
+    for (int b = 0; b < K; b++)
+      n[a * K + b] = acc[b];
+  }
+}
+
+typedef void (*tPlaneCounter)(const unsigned long long*, const unsigned long long*, size_t, long long*);
+
+#if defined(__x86_64__)
+// Nucleotides on processors with a vector popcount: the four color words of
+// one taxon in one register, against each color of the other in turn.
+__attribute__((target("avx2,avx512f,avx512vl,avx512vpopcntdq")))
+void count_planes4_vector(const unsigned long long* x, const unsigned long long* y, size_t words, long long* n)
+{
+  __m256i acc[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                    _mm256_setzero_si256()};
+  for (size_t w = 0; w < words; w++, x += 4, y += 4) {
+    const __m256i X = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x));
+    for (int b = 0; b < 4; b++) {
+      const __m256i Y = _mm256_set1_epi64x(static_cast<long long>(y[b]));
+      acc[b] = _mm256_add_epi64(acc[b], _mm256_popcnt_epi64(_mm256_and_si256(X, Y)));
+    }
+  }
+  alignas(32) long long lane[4];
+  for (int b = 0; b < 4; b++) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lane), acc[b]);
+    for (int a = 0; a < 4; a++)
+      n[a * 4 + b] = lane[a];
+  }
+}
+#endif
+
+tPlaneCounter plane_counter(int k, bool vector)
+{
+#if defined(__x86_64__)
+  if (vector && k == 4 && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq"))
+    return count_planes4_vector;
+#endif
+  switch (k) {
+  case 1: return count_planes<1>;
+  case 2: return count_planes<2>;
+  case 3: return count_planes<3>;
+  case 4: return count_planes<4>;
+  case 5: return count_planes<5>;
+  case 6: return count_planes<6>;
+  case 7: return count_planes<7>;
+  default: return count_planes<8>;
+  }
 }
 
 } // namespace
@@ -85,7 +143,7 @@ void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAss
   normalise(characters, assumptions, F);
 }
 
-tPairCounter::tPairCounter(const tCharactersBlk* characters)
+tPairCounter::tPairCounter(const tCharactersBlk* characters, bool vector)
   : k(characters->ncolors)
 {
   const std::vector<int> sites = active_sites(characters);
@@ -94,6 +152,7 @@ tPairCounter::tPairCounter(const tCharactersBlk* characters)
   use_planes = k >= 1 && k <= MAX_PLANE_COLORS;
   if (use_planes) {
     words = (static_cast<size_t>(nsites) + 63) / 64;
+    plane_count = plane_counter(k, vector);
     planes.assign(static_cast<size_t>(ntax + 1) * k * words, 0);
     for (int t = 1; t <= ntax; t++) {
       const unsigned char* row = characters->get_row(t);
@@ -101,7 +160,7 @@ tPairCounter::tPairCounter(const tCharactersBlk* characters)
       for (int s = 0; s < nsites; s++) {
         const int a = characters->symbols2colors[row[sites[s]]];
         if (a >= 1 && a <= k)
-          plane[static_cast<size_t>(a - 1) * words + s / 64] |= 1ULL << (s % 64);
+          plane[static_cast<size_t>(s / 64) * k + (a - 1)] |= 1ULL << (s % 64);
       }
     }
   } else {
@@ -122,12 +181,11 @@ void tPairCounter::count(int i, int j, double** F) const
     for (int b = 1; b <= k; b++)
       F[a][b] = 0.0;
   if (use_planes) {
-    const unsigned long long* x = &planes[static_cast<size_t>(i) * k * words];
-    const unsigned long long* y = &planes[static_cast<size_t>(j) * k * words];
+    long long n[MAX_PLANE_COLORS * MAX_PLANE_COLORS];
+    plane_count(&planes[static_cast<size_t>(i) * k * words], &planes[static_cast<size_t>(j) * k * words], words, n);
     for (int a = 1; a <= k; a++)
       for (int b = 1; b <= k; b++)
-        F[a][b] = static_cast<double>(
-          and_count(x + static_cast<size_t>(a - 1) * words, y + static_cast<size_t>(b - 1) * words, words));
+        F[a][b] = static_cast<double>(n[(a - 1) * k + (b - 1)]);
     return;
   }
   std::vector<long long> n(static_cast<size_t>(k + 1) * (k + 1), 0);
@@ -138,6 +196,15 @@ void tPairCounter::count(int i, int j, double** F) const
   for (int a = 1; a <= k; a++)
     for (int b = 1; b <= k; b++)
       F[a][b] = static_cast<double>(n[static_cast<size_t>(a) * (k + 1) + b]);
+}
+
+__attribute__((target_clones("popcnt", "default")))
+long long count_common_bits(const unsigned long long* x, const unsigned long long* y, size_t words)
+{
+  long long n = 0;
+  for (size_t w = 0; w < words; w++)
+    n += __builtin_popcountll(x[w] & y[w]);
+  return n;
 }
 
 void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,

@@ -42,7 +42,9 @@ void computeF(const tTaxaBlk* taxa, const tCharactersBlk* characters, const tAss
 // integers, so the frequencies equal those of a plain loop over the sites.
 class tPairCounter {
 public:
-  explicit tPairCounter(const tCharactersBlk* characters);
+  // `vector` = false keeps to the plain popcount, as on processors without
+  // a vector one (for comparing the two).
+  explicit tPairCounter(const tCharactersBlk* characters, bool vector = true);
   // F[a][b] = number of active sites where taxon i has color a and j color b.
   void count(int i, int j, double** F) const;
 
@@ -51,7 +53,9 @@ private:
   int nsites = 0;     // active sites
   size_t words = 0;   // 64-site words per color plane
   bool use_planes = false;
-  // Small alphabets: one bit plane per taxon and color, (t*k + a-1)*words.
+  void (*plane_count)(const unsigned long long*, const unsigned long long*, size_t, long long*) = nullptr;
+  // Small alphabets: one bit plane per taxon and color, word w of color a
+  // at t*k*words + w*k + a-1, so that one pass gives all k*k counts.
   std::vector<unsigned long long> planes;
   // Large alphabets: colors of the active sites, one row of nsites per taxon.
   std::vector<unsigned char> colors;
@@ -60,6 +64,9 @@ private:
 // As above, counting through a packer made once for all pairs.
 void computeF(const tPairCounter& counter, const tCharactersBlk* characters, const tAssumptionsBlk* assumptions,
               int i, int j, double** F);
+
+// The number of bits set in both x[0..words-1] and y[0..words-1].
+long long count_common_bits(const unsigned long long* x, const unsigned long long* y, size_t words);
 
 class tDistancesBlk;
 

@@ -61,6 +61,7 @@ TEST(PackedPairs, AgreeWithThePlainLoops)
     {"DNA", "ACGT", "exclude gaps;"},
     {"DNA", "ACGT", "options gapmode=newstate; exset = 3-40 77;"},
     {"PROTEIN", "ACDEFGHIKLMNPQRSTVWY", "exclude missing;"},
+    {"STANDARD", "01", "exset = 5-70;"},
   };
   for (const tCase& tc : cases) {
     SCOPED_TRACE(std::string(tc.datatype) + " " + tc.assume);
@@ -71,16 +72,19 @@ TEST(PackedPairs, AgreeWithThePlainLoops)
     ASSERT_TRUE(ch.valid()) << capture.fe.transcript;
     computeHamming(doc.taxa.get(), doc.assumptions.get(), doc.characters.get(), doc.distances.get());
     const int gap = doc.assumptions->gapmode == "MISSING" ? ch.gap : 0;
-    const tPairCounter counter(doc.characters.get());
-    tSquareMatrix fast(ch.ncolors), plain(ch.ncolors);
+    const tPairCounter counter(doc.characters.get()), scalar(doc.characters.get(), false);
+    tSquareMatrix fast(ch.ncolors), plain(ch.ncolors), popcount(ch.ncolors);
     for (int i = 1; i <= 9; i++)
       for (int j = i + 1; j <= 9; j++) {
         EXPECT_EQ(doc.distances->get_matrix(j, i), plain_hamming(ch, i, j, gap));
         computeF(counter, doc.characters.get(), doc.assumptions.get(), i, j, fast.rows());
         computeF(doc.taxa.get(), doc.characters.get(), doc.assumptions.get(), i, j, plain.rows());
+        computeF(scalar, doc.characters.get(), doc.assumptions.get(), i, j, popcount.rows());
         for (int a = 1; a <= ch.ncolors; a++)
-          for (int b = 1; b <= ch.ncolors; b++)
+          for (int b = 1; b <= ch.ncolors; b++) {
             ASSERT_EQ(fast[a][b], plain[a][b]) << i << "," << j << " " << a << "," << b;
+            ASSERT_EQ(popcount[a][b], plain[a][b]) << i << "," << j << " " << a << "," << b;
+          }
       }
   }
 }
