@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "core/progress.h"
@@ -22,25 +23,30 @@ constexpr int PROGRESS_INTERVAL_MS = 100;
 
 } // namespace
 
-tConsoleFrontEnd::tConsoleFrontEnd() : _terminal(isatty(2) != 0)
+tConsoleFrontEnd::tConsoleFrontEnd() : _terminal(isatty(2) != 0), _terminal_out(isatty(1) != 0)
 {
   struct sigaction sa = {};
   sa.sa_handler = on_interrupt;
   sigemptyset(&sa.sa_mask);
   // No SA_RESTART: a read from the terminal returns, so the input ends.
   sa.sa_flags = 0;
-  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGINT, &sa, &_old_interrupt);
+  // Started with Ctrl-C ignored (in the background of a script): so be it.
+  if (_old_interrupt.sa_handler == SIG_IGN)
+    sigaction(SIGINT, &_old_interrupt, nullptr);
 }
 
 tConsoleFrontEnd::~tConsoleFrontEnd()
 {
   erase_progress();
-  std::signal(SIGINT, SIG_DFL);
+  sigaction(SIGINT, &_old_interrupt, nullptr);
 }
 
 void tConsoleFrontEnd::log(const char* text)
 {
-  erase_progress();
+  // Text that stays in the output buffer does not meet the progress line.
+  if (_shown && _terminal_out && std::strchr(text, '\n'))
+    erase_progress();
   std::fputs(text, stdout);
 }
 

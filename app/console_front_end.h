@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <string>
 
 #include "core/message.h"
@@ -23,7 +24,9 @@ public:
 
 private:
   void erase_progress();
-  bool _terminal;
+  struct sigaction _old_interrupt = {};
+  bool _terminal;     // standard error
+  bool _terminal_out; // standard output
   bool _shown = false;
   std::string _step;
   std::chrono::steady_clock::time_point _started, _last;
