@@ -217,7 +217,8 @@ proc show_progress {step done total elapsed} {
         if {$elapsed < $progress_delay || $done >= $total} {
             return $var_cancel
         }
-        grid .progress -row 4 -column 0 -columnspan 2 -sticky ew
+        # Over the foot of the canvas, which keeps its size and picture.
+        place .progress -in .display -relx 0 -rely 1 -relwidth 1 -anchor sw
         bind . <Escape> {set var_cancel 1}
     }
     set var_progress_text "$step: $done of $total"
@@ -231,7 +232,7 @@ proc hide_progress {} {
     global var_cancel
     set var_cancel 0
     if {[winfo exists .progress]} {
-        grid remove .progress
+        place forget .progress
     }
     bind . <Escape> {}
 }
