@@ -8,6 +8,7 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "draw/tcltk_draw.h"
 #include "draw/labels.h"
 #include "draw/ps_draw.h"
 
@@ -52,11 +53,14 @@ int draw_ps(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* spli
   const int hflip = graph.get_hflip(), vflip = graph.get_vflip(), rotate = graph.get_rotate();
   page.set_transformation_ps(hoffset, voffset, hflip, vflip, rotate, 1.0);
   double z = graph.get_zoom();
+  double x0, y0, x1, y1;
+  graph.get_bbox(x0, y0, x1, y1);
   if (z <= 0) {
-    double x0, y0, x1, y1;
-    graph.get_bbox(x0, y0, x1, y1);
     z = page.auto_zoom_ps(x0, y0, x1, y1);
     graph.set_zoom(-z);
+  } else if (last_canvas_fit() > 0) {
+    // A scale set on a canvas fitted to a large window would overflow the page.
+    z *= page.auto_zoom_ps(x0, y0, x1, y1) / last_canvas_fit();
   }
   page.set_transformation_ps(hoffset, voffset, hflip, vflip, rotate, z);
 

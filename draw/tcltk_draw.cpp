@@ -15,8 +15,10 @@ namespace {
 std::string g(double x) { return string_printf("%g", x); }
 
 tCanvasView the_view;
-// The canvas size of the last drawing, for a fixed scale that follows it.
+// The canvas size of the last drawing, for a fixed scale that follows it,
+// and its automatic scale.
 double drawn_width = 0, drawn_height = 0;
+double drawn_fit = 0;
 
 constexpr double MAX_ZOOM = 100000;
 
@@ -151,6 +153,14 @@ double largest_fitting_scale(const std::vector<tFitItem>& items, double room, do
 
 void set_canvas_view(const tCanvasView& view) { the_view = view; }
 
+void reset_canvas_view()
+{
+  the_view = tCanvasView();
+  drawn_width = drawn_height = drawn_fit = 0;
+}
+
+double last_canvas_fit() { return drawn_fit; }
+
 const tCanvasView& get_canvas_view() { return the_view; }
 
 tDrawTransform canvas_transformation(const tSplitsGraphBlk& graph)
@@ -177,8 +187,9 @@ int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* s
     return 0;
 
   double z = graph.get_zoom();
+  const double fit = z <= 0 || the_view.text_width ? fitted_zoom(graph, taxa, splits, support, the_view) : 0;
   if (z <= 0) {
-    z = fitted_zoom(graph, taxa, splits, support, the_view);
+    z = fit;
     graph.set_zoom(-z);
   } else if (the_view.text_width && drawn_width > 0 &&
              (drawn_width != the_view.width || drawn_height != the_view.height)) {
@@ -187,12 +198,13 @@ int draw_tcltk(tSplitsGraphBlk& graph, const tTaxaBlk* taxa, const tSplitsBlk* s
     before.height = drawn_height;
     const double was = fitted_zoom(graph, taxa, splits, support, before);
     if (was > 0) {
-      z *= fitted_zoom(graph, taxa, splits, support, the_view) / was;
+      z *= fit / was;
       graph.set_zoom(z);
     }
   }
   drawn_width = the_view.width;
   drawn_height = the_view.height;
+  drawn_fit = the_view.text_width ? fit : 0;
 
   const tDrawTransform t = unit_transformation(graph, z, the_view);
   const tTaxonMode tmode = taxon_mode(graph.get_taxlabels());

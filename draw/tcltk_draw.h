@@ -48,6 +48,13 @@ struct tCanvasView {
 
 void set_canvas_view(const tCanvasView& view);
 const tCanvasView& get_canvas_view();
+// Back to the default view, with no drawing remembered.
+void reset_canvas_view();
+
+// The automatic scale of the last drawing with measured texts, 0 before
+// one: a fixed scale means as much on the PostScript page, relative to its
+// own fit, as on the canvas.
+double last_canvas_fit();
 
 // Room kept free around a fitted picture, and above it for the scale bar.
 constexpr double FIT_MARGIN = 10;

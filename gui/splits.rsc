@@ -640,8 +640,15 @@ proc canvas_postscript {args} {
     set box [.display bbox sg]
     if {[llength $box] == 4} {
         lassign $box x0 y0 x1 y1
-        lappend args -x [expr {$x0 - 5}] -y [expr {$y0 - 5}] \
-            -width [expr {$x1 - $x0 + 10}] -height [expr {$y1 - $y0 + 10}]
+        set w [expr {$x1 - $x0 + 10}]
+        set h [expr {$y1 - $y0 + 10}]
+        lappend args -x [expr {$x0 - 5}] -y [expr {$y0 - 5}] -width $w -height $h
+        # A picture fitted to a large window is scaled down to 500 points,
+        # the size of the program's own PostScript page.
+        set points [expr {72.0 / [winfo fpixels .display 1i]}]
+        if {max($w, $h) * $points > 500} {
+            lappend args {*}[expr {$w >= $h ? "-pagewidth 500p" : "-pageheight 500p"}]
+        }
     }
     return [.display postscript {*}$args]
 }

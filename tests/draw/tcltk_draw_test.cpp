@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
+#include "draw/ps_draw_graph.h"
 #include "tests/support/capture.h"
+#include "tests/support/run.h"
 
 namespace {
 
@@ -274,5 +277,34 @@ TEST(CanvasFit, MeasuredLabelsStayInsideAndAFixedScaleFollowsTheCanvas)
   d.draw();
   EXPECT_NEAR(grown / -d.doc.sgraph->get_zoom(), 1.0, 1e-6) << "zoomed like the fit";
   EXPECT_GT(grown, fixed * 1.5);
-  set_canvas_view(tCanvasView());
+  reset_canvas_view();
+}
+
+TEST(CanvasFit, AScaleFixedOnALargeCanvasStillFitsThePage)
+{
+  tDrawDoc d;
+  tCanvasView view;
+  view.width = 1600;
+  view.height = 1000;
+  view.line_height = 14;
+  view.text_width = [](const std::string& text) { return 7.0 * static_cast<double>(text.size()); };
+  set_canvas_view(view);
+  d.draw();
+  d.command("draw zoom=noauto rotate=30;");
+  d.draw();
+  tTempDir dir;
+  const std::string name = dir.file("picture.eps");
+  ASSERT_EQ(draw_ps(*d.doc.sgraph, d.doc.taxa.get(), d.doc.splits.get(), nullptr, "", name.c_str(), "t"), 1);
+  reset_canvas_view();
+  // Every line ends inside the frame of the page (the frame's own on it).
+  const std::string eps = read_text_file(name);
+  size_t lines = 0;
+  for (size_t at = eps.find(" l s\n"); at != std::string::npos; at = eps.find(" l s\n", at + 1)) {
+    const size_t start = eps.rfind('\n', at) + 1;
+    double h = 0, v = 0;
+    ASSERT_EQ(std::sscanf(eps.c_str() + start, "%lf %lf", &h, &v), 2);
+    EXPECT_TRUE(h >= 50 && h <= 550 && v >= 50 && v <= 550) << h << " " << v;
+    lines++;
+  }
+  EXPECT_GT(lines, 4u);
 }

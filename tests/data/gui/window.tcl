@@ -32,6 +32,14 @@ check_true "zoomed picture follows the window ($before -> [expr {$x1 - $x0}])" \
     {abs(($x1 - $x0) / $before - 0.5) < 0.08}
 resize 1000 450
 
+# The canvas as PostScript keeps to the size of a page.
+set next_file [file join [pwd] wide.ps]
+invoke_entry .menubar.file "Export PS..."
+set f [open wide.ps]
+regexp {%%BoundingBox: ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)} [read $f] -> bx0 by0 bx1 by1
+close $f
+check_true "picture within 500 points ($bx0 $by0 $bx1 $by1)" {$bx1 - $bx0 <= 502 && $by1 - $by0 <= 502}
+
 # The wheel zooms by a tenth about the pointer: the label under it stays.
 invoke_entry .menubar.layout "Fit to Window"
 set var_changed 0
