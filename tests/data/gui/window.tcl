@@ -61,6 +61,23 @@ lassign [picture_box] x0 y0 x1 y1
 check_true "and out again" {abs($x1 - $x0 - $width * 0.99) < 4}
 check "zooming is no change to save" $var_changed 0
 
+# A narrow window elides the information line; the tooltip has it all.
+resize 320 300
+set shown [.info.text cget -text]
+check_true "elided ($shown)" {[string index $shown end] eq "\u2026" && [string length $shown] < [string length $var_info_string]}
+check_true "within the line" {[winfo reqwidth .info.text] <= [winfo width .info] + 2}
+event generate .info.text <Enter>
+update
+check "tooltip" [.tooltip.text cget -text] $var_info_string
+event generate .info.text <Leave>
+resize 1000 450
+check "whole line again" [.info.text cget -text] $var_info_string
+
+# The Help menu.
+invoke_entry .menubar.help "Getting Started"
+check_true "getting started" {[winfo ismapped .start] && [string match "Getting started*" [.start.text get 1.0 end]]}
+destroy .start
+
 # Edit entries that cannot do anything stay disabled.
 check "Undo" [entry_state .menubar.edit Undo] disabled
 check "Paste" [entry_state .menubar.edit Paste] disabled
