@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 #include "core/progress.h"
@@ -38,21 +37,42 @@ tConsoleFrontEnd::tConsoleFrontEnd() : _terminal(isatty(2) != 0), _terminal_out(
 
 tConsoleFrontEnd::~tConsoleFrontEnd()
 {
-  erase_progress();
+  end_progress();
   sigaction(SIGINT, &_old_interrupt, nullptr);
 }
 
 void tConsoleFrontEnd::log(const char* text)
 {
-  // Text that stays in the output buffer does not meet the progress line.
-  if (_shown && _terminal_out && std::strchr(text, '\n'))
-    erase_progress();
-  std::fputs(text, stdout);
+  // A stopped computation reports no more progress.
+  if (_active && stop_requested())
+    end_progress();
+  if (!_active || !_terminal_out) {
+    std::fputs(text, stdout);
+    return;
+  }
+  // On a terminal shared with the progress line, a line is written only
+  // once it is complete, so that the progress line never runs into it.
+  _pending += text;
+  const size_t end = _pending.rfind('\n');
+  if (end == std::string::npos)
+    return;
+  erase_progress();
+  std::fwrite(_pending.data(), 1, end + 1, stdout);
+  std::fflush(stdout);
+  _pending.erase(0, end + 1);
+}
+
+void tConsoleFrontEnd::end_progress()
+{
+  erase_progress();
+  _active = false;
+  std::fputs(_pending.c_str(), stdout);
+  _pending.clear();
 }
 
 void tConsoleFrontEnd::show_warning(const char* text)
 {
-  erase_progress();
+  end_progress();
   // Keep the two streams in the order the user caused them.
   std::fflush(stdout);
   std::fprintf(stderr, "Warning: %s\n", text);
@@ -60,7 +80,7 @@ void tConsoleFrontEnd::show_warning(const char* text)
 
 void tConsoleFrontEnd::show_fatal(const char* text)
 {
-  erase_progress();
+  end_progress();
   std::fflush(stdout);
   std::fprintf(stderr, "Fatal Error: %s\n", text);
 }
@@ -76,9 +96,10 @@ bool tConsoleFrontEnd::progress(const char* step, int done, int total)
     _started = now;
   }
   if (done >= total || stop_requested()) {
-    erase_progress();
+    end_progress();
     return true;
   }
+  _active = true;
   if (now - _started < milliseconds(PROGRESS_DELAY_MS) || (_shown && now - _last < milliseconds(PROGRESS_INTERVAL_MS)))
     return true;
   _last = now;

@@ -24,10 +24,14 @@ public:
 
 private:
   void erase_progress();
+  // The computation is over: the line goes, held text is written.
+  void end_progress();
   struct sigaction _old_interrupt = {};
   bool _terminal;     // standard error
   bool _terminal_out; // standard output
-  bool _shown = false;
+  bool _shown = false;  // the progress line is on the terminal
+  bool _active = false; // a computation reports progress
+  std::string _pending; // its log text not yet written
   std::string _step;
   std::chrono::steady_clock::time_point _started, _last;
 };
