@@ -12,6 +12,7 @@
 #include "app/console_front_end.h"
 #include "blocks/blk_bootstrap.h"
 #include "core/message.h"
+#include "core/progress.h"
 #include "core/version.h"
 #include "document/document.h"
 #include "gui/tcltk_interface.h"
@@ -116,15 +117,22 @@ int main(int argc, char** argv)
     if (file && !doc.read_file(file)) {
       status = 2;
     } else {
+      // After Ctrl-C nothing more is read.
       for (const std::string& text : commands)
-        doc.read_string(text.c_str());
-      if (batch) {
+        if (!stop_requested())
+          doc.read_string(text.c_str());
+      if (batch && !stop_requested()) {
         tNexusInput in;
         if (in.OpenFile(0, nullptr)) {
           in.SetPrompt(isatty(0));
           doc.read_nexus(&in);
         }
       }
+    }
+    if (stop_requested()) {
+      std::fflush(stdout);
+      std::fputs("quivet: interrupted\n", stderr);
+      status = 130;
     }
   }
   std::fflush(stdout);

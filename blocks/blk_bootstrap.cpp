@@ -18,6 +18,7 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/progress.h"
 #include "core/random.h"
 #include "core/sets.h"
 #include "document/document.h"
@@ -26,6 +27,8 @@
 namespace {
 
 const char* const BLOCK = "QV_BOOTSTRAP";
+// How a bootstrap names itself to the progress display.
+const char* const STEP = "Bootstrap";
 
 // The resampled matrix holds only active sites: no site may be excluded again.
 const char* const NO_EXCLUSIONS = "begin qv_assumptions;exclude no codon1 no codon2 no codon3;exset=none;end;";
@@ -99,7 +102,7 @@ std::vector<tSet> replicate(tDocument& doc, const tReplicateData& data, const st
 }
 
 // A momentary message while the log is switched off.
-void progress(int run)
+void log_progress(int run)
 {
   if (run % 50 == 0) {
     message("++");
@@ -561,8 +564,6 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   data.ntax = ntax_mat;
   data.length = use_length;
 
-  support.assign(static_cast<size_t>(n) + 1, 0);
-  has_support = true;
   sorted_splits.clear();
   ref_srand(static_cast<unsigned int>(seed));
 
@@ -583,12 +584,19 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
     for (const tSet& split : found)
       sorted_splits.add_count(1, ntax_mat, &split);
   };
+  // Each counted run is a place where the user may stop the bootstrap.
+  int counted = 0;
+  bool go_on = progress(STEP, 0, runs);
+  auto counted_run = [&]() {
+    log_progress(++counted);
+    go_on = progress(STEP, counted, runs);
+  };
   const int threads = std::min(bootstrap_thread_count(), runs);
   if (threads <= 1) {
-    for (int run = 1; run <= runs; run++) {
+    for (int run = 1; run <= runs && go_on; run++) {
       count(replicate(replica, data, run == 1 ? data.first_columns
                                               : tCharactersBlk::draw_sample_columns(nchar_mat, use_length)));
-      progress(run);
+      counted_run();
     }
   } else {
     // threads - 1 helpers, and this thread works on its own replica too.
@@ -599,7 +607,7 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
     // Samples are drawn here, in run order, a few runs ahead of the counting.
     const int window = 4 * threads;
     int next_draw = 1;
-    for (int next_count = 1; next_count <= runs;) {
+    for (int next_count = 1; next_count <= runs && go_on;) {
       while (next_draw <= runs && next_draw - next_count < window) {
         std::vector<int> columns = next_draw == 1 ? data.first_columns
                                                   : tCharactersBlk::draw_sample_columns(nchar_mat, use_length);
@@ -636,8 +644,11 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
         pool.done.emplace(job.first, std::move(found));
       }
       for (const std::vector<tSet>& found : ready) {
+        if (!go_on)
+          break;
         count(found);
-        progress(next_count++);
+        next_count++;
+        counted_run();
       }
       // The helpers never touch the front end; this thread keeps it alive.
       tcltk_update();
@@ -645,6 +656,7 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
     {
       std::lock_guard<std::mutex> hold(pool.lock);
       pool.closing = true;
+      pool.jobs.clear(); // runs not started when the user stopped
     }
     pool.work_ready.notify_all();
     for (std::thread& t : helpers)
@@ -652,7 +664,15 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   }
   message("++");
   warning("++");
+  if (!go_on) {
+    // Nothing of the stopped bootstrap is kept.
+    message(" stopped after %d of %d runs\n", counted, runs);
+    clear();
+    return;
+  }
   message(" done\n");
+  support.assign(static_cast<size_t>(n) + 1, 0);
+  has_support = true;
 
   for (int i = 1; i <= n; i++) {
     const tSet* split = &current[static_cast<size_t>(i)];

@@ -19,6 +19,9 @@ public:
   virtual int command(const char* /*script*/) { return 0; }
   // The event pump, called on every allocation.
   virtual void update() {}
+  // Shows how far a long computation is (core/progress.h); false when the
+  // user asked to stop it.
+  virtual bool progress(const char* /*step*/, int /*done*/, int /*total*/) { return true; }
 };
 
 // Registers the front end (null: reports are dropped). Returns the previous one.

@@ -4,6 +4,7 @@ list(APPEND QV_CORE_SOURCES
   core/labsets.cpp
   core/memory.cpp
   core/message.cpp
+  core/progress.cpp
   core/random.cpp
   core/set_array.cpp
   core/sets.cpp

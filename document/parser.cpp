@@ -8,6 +8,7 @@
 
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/progress.h"
 #include "core/version.h"
 #include "document/tree_out.h"
 #include "draw/pictures.h"
@@ -508,7 +509,17 @@ void tParser::bootstrap()
   char text[64];
   std::snprintf(text, sizeof text, "begin QV_BOOTSTRAP;runs=%d;end;\n", runs);
   message("%s", text);
+  // The new block starts from the defaults whatever the old one held, so the
+  // old one can wait aside: a stopped or refused bootstrap gets it back.
+  std::unique_ptr<tBootstrapBlk> before = std::move(doc->bootstrap);
+  doc->bootstrap = std::make_unique<tBootstrapBlk>();
   doc->read_string(text);
+  if (stop_requested()) {
+    doc->bootstrap = std::move(before);
+    message("Bootstrap cancelled: the document is as it was before\n");
+  } else if (!doc->bootstrap->valid()) {
+    doc->bootstrap = std::move(before);
+  }
 }
 
 void tParser::picture(tPictureFormat format)
@@ -634,6 +645,16 @@ tParser::tStep tParser::commands_block()
 
 int tDocument::read_nexus(tNexusInput* in)
 {
+  // A new input from the user forgets an earlier stop request; the inputs
+  // that commands and replicates read inside it keep it.
+  static thread_local int depth = 0;
+  struct tDepth {
+    tDepth() { depth++; }
+    ~tDepth() { depth--; }
+  } nesting;
+  if (depth == 1 && !is_quiet_thread())
+    clear_stop();
+
   tParser parser(this, in);
   while (!in->atEOF()) {
     in->Prompt();
@@ -642,10 +663,11 @@ int tDocument::read_nexus(tNexusInput* in)
     const tParser::tStep step = parser.command();
     if (step == tParser::STOP)
       return 1;
-    if (step == tParser::NEXT)
-      continue;
-    if (freeze_update == 0)
+    if (step != tParser::NEXT && freeze_update == 0)
       update_blocks();
+    // The user stopped a computation: the rest of the input is not run.
+    if (stop_requested())
+      return 1;
   }
   return 1;
 }

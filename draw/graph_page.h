@@ -22,6 +22,7 @@
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "draw/labels.h"
+#include "draw/tcltk_draw.h"
 #include "graph/sgraph.h"
 
 // The log line that tells which drawing parameters are in force.
@@ -44,11 +45,14 @@ int draw_graph_page(tPage& page, tSplitsGraphBlk& graph, const tTaxaBlk* taxa, c
   const int hflip = graph.get_hflip(), vflip = graph.get_vflip(), rotate = graph.get_rotate();
   page.set_transformation(hoffset, voffset, hflip, vflip, rotate, 1.0);
   double z = graph.get_zoom();
+  double x0, y0, x1, y1;
+  graph.get_bbox(x0, y0, x1, y1);
   if (z <= 0) {
-    double x0, y0, x1, y1;
-    graph.get_bbox(x0, y0, x1, y1);
     z = page.auto_zoom(x0, y0, x1, y1);
     graph.set_zoom(-z);
+  } else if (last_canvas_fit() > 0) {
+    // A scale set on a canvas fitted to a large window would overflow the page.
+    z *= page.auto_zoom(x0, y0, x1, y1) / last_canvas_fit();
   }
   page.set_transformation(hoffset, voffset, hflip, vflip, rotate, z);
 

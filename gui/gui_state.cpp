@@ -212,6 +212,13 @@ tStateAnswer gui_state(tDocument& doc, const std::string& key)
       r.text = string_printf("%g", scalebar_tcltk(g));
       r.text += string_printf(" %g", g.get_scalebar());
     }
+  } else if (key == "canvas_origin") {
+    // Where the world origin lies on the canvas: zooming about the pointer
+    // scales the picture about this point.
+    if (g.valid()) {
+      const tDrawTransform t = canvas_transformation(g);
+      r.text = string_printf("%g %g", t.hh(0, 0), t.vv(0, 0));
+    }
   } else if (key.compare(0, 7, "split_s") == 0)
     r.text = split_description(doc, key.substr(7));
   else {

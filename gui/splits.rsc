@@ -15,8 +15,9 @@
 
 set SPLITS_DIR .
 set program_name Quivet3
-set display_width 450
-set display_height 250
+# The canvas starts at a good part of the screen, never below 450 x 250.
+set display_width [expr {max(450, min(1100, int([winfo screenwidth .] * 0.6)))}]
+set display_height [expr {max(250, min(750, int([winfo screenheight .] * 0.6)))}]
 set var_selection 0
 set var_label_id 0
 set var_label_tag ""
@@ -43,6 +44,17 @@ set var_moving none
 set var_split_message ""
 set var_edge_transform None
 set var_in_command 0
+# Whether the document changed since it was opened or saved.
+set var_changed 0
+# Commands typed in the command window, oldest first, and the one shown.
+set var_history {}
+set var_history_pos 0
+# A long computation shows its progress after this many milliseconds;
+# var_cancel is set by its Cancel button.
+set progress_delay 500
+set var_cancel 0
+set var_progress_text ""
+set var_progress_value 0
 # Log text that arrives before the log window is first opened waits here.
 set var_pending_log ""
 # While a split is dragged: its midpoint and the pointer's last direction.
@@ -77,10 +89,12 @@ proc qv_cmd {var} {
     qv_updating 1
     set code [catch {
         qv_cmd0 $var
+        note_change $var
         update_state
     } result]
     qv_updating 0
     set var_in_command 0
+    hide_progress
     set_cursor {}
     return -code $code $result
 }
@@ -96,9 +110,49 @@ proc qv_cmdq {var} {
     global var_in_command
     if {$var_in_command} return
     set var_in_command 1
-    set code [catch {qv_cmd0 $var} result]
+    set code [catch {
+        qv_cmd0 $var
+        note_change $var
+    } result]
     set var_in_command 0
     return -code $code $result
+}
+
+# Marks the document changed unless the command only looked at it or only
+# changed the view (zoom, the selected split).
+proc note_change {text} {
+    global var_changed
+    foreach part [split $text ";"] {
+        set part [string trim [string tolower $part]]
+        if {![regexp {^([a-z_+-]+)(.*)$} $part -> word rest]} continue
+        switch -- $word {
+            messages- - messages+ - messages - show - help - info - version - valid - save - ps - thanks {}
+            open - read - close { set var_changed 0 }
+            draw {
+                regsub -all {zoom\s*(=\s*[^\s]+|'\+\+'|'--')|mark\s*=\s*[^\s]+} $rest "" rest
+                if {[string trim $rest] ne ""} {
+                    set var_changed 1
+                }
+            }
+            default { set var_changed 1 }
+        }
+    }
+}
+
+# Before the document is discarded: true to go on. Asks whether to save
+# changes first; saving that fails or is abandoned stops the action.
+proc ask_save_changes {} {
+    global var_changed var_filename
+    if {!$var_changed || [qv_state taxa] != 1} {
+        return 1
+    }
+    set answer [tk_dialog .asksave "QV:Save Changes" "Save changes to [file tail $var_filename]?" \
+                    warning 0 Save Discard Cancel]
+    switch -- $answer {
+        0 { return [save_file {}] }
+        1 { return 1 }
+        default { return 0 }
+    }
 }
 
 proc qv_state {var} { return [qv_state0 $var] }
@@ -135,8 +189,18 @@ scrollbar .hscroll -orient horizontal -command {.display xview}
 frame .info -relief groove -borderwidth 2 \
     -height [expr {max(16, [font metrics TkDefaultFont -linespace] + 6)}]
 pack propagate .info 0
-label .info.text -textvariable var_info_string -anchor w -padx 2 -pady 0
+# It shows as much of var_info_string as fits, the whole of it as a tooltip.
+label .info.text -anchor w -padx 2 -pady 0
 pack .info.text -side left -fill both -expand 1
+# Long computations: how far they are, and a way to stop them.
+frame .progress -relief groove -borderwidth 2
+label .progress.text -textvariable var_progress_text -anchor w
+ttk::progressbar .progress.bar -orient horizontal -length 200 -mode determinate \
+    -maximum 1 -variable var_progress_value
+button .progress.cancel -text Cancel -command {set var_cancel 1}
+pack .progress.cancel -side right -padx 4 -pady 2
+pack .progress.bar -side right -padx 4 -pady 2
+pack .progress.text -side left -fill x -expand 1 -padx 2
 grid .sep -row 0 -column 0 -columnspan 2 -sticky ew
 grid .display -row 1 -column 0 -sticky nsew
 grid .vscroll -row 1 -column 1 -sticky ns
@@ -145,6 +209,77 @@ grid .info -row 3 -column 0 -columnspan 2 -sticky ew
 grid rowconfigure . 1 -weight 1
 grid columnconfigure . 0 -weight 1
 
+# Called by the program during long computations (elapsed in milliseconds);
+# answers whether the user asked to stop.
+proc show_progress {step done total elapsed} {
+    global progress_delay var_progress_text var_progress_value var_cancel
+    if {![winfo ismapped .progress]} {
+        if {$elapsed < $progress_delay || $done >= $total} {
+            return $var_cancel
+        }
+        # Over the foot of the canvas, which keeps its size and picture.
+        place .progress -in .display -relx 0 -rely 1 -relwidth 1 -anchor sw
+        bind . <Escape> {set var_cancel 1}
+    }
+    set var_progress_text "$step: $done of $total"
+    set var_progress_value [expr {$total > 0 ? double($done) / $total : 0}]
+    # Draws the bar and lets the Cancel button be pressed.
+    update
+    return $var_cancel
+}
+
+proc hide_progress {} {
+    global var_cancel
+    set var_cancel 0
+    if {[winfo exists .progress]} {
+        place forget .progress
+    }
+    bind . <Escape> {}
+}
+
+# The information line: elided to its width, with the whole text as a
+# tooltip when it does not fit.
+proc fit_info_line {args} {
+    global var_info_string
+    set text $var_info_string
+    set room [expr {[winfo width .info.text] - 8}]
+    set font [.info.text cget -font]
+    if {$room > 8 && [font measure $font $text] > $room} {
+        set lo 0
+        set hi [string length $text]
+        while {$lo < $hi} {
+            set mid [expr {($lo + $hi + 1) / 2}]
+            if {[font measure $font "[string range $text 0 [expr {$mid - 1}]]\u2026"] <= $room} {
+                set lo $mid
+            } else {
+                set hi [expr {$mid - 1}]
+            }
+        }
+        set text "[string range $text 0 [expr {$lo - 1}]]\u2026"
+    }
+    .info.text configure -text $text
+}
+trace add variable var_info_string write fit_info_line
+bind .info.text <Configure> fit_info_line
+bind .info.text <Enter> {show_tooltip %W $var_info_string}
+bind .info.text <Leave> hide_tooltip
+
+proc show_tooltip {w text} {
+    hide_tooltip
+    if {$text eq "" || [$w cget -text] eq $text} return
+    toplevel .tooltip -background black -borderwidth 1
+    wm overrideredirect .tooltip 1
+    label .tooltip.text -text $text -background lightyellow -justify left \
+        -wraplength [expr {max(300, [winfo width .] - 40)}]
+    pack .tooltip.text
+    set x [winfo rootx $w]
+    set y [expr {[winfo rooty $w] - [winfo reqheight .tooltip.text] - 8}]
+    wm geometry .tooltip +$x+[expr {max(0, $y)}]
+}
+
+proc hide_tooltip {} {
+    catch {destroy .tooltip}
+}
 # The scroll region covers the picture and a window's size around its
 # middle, so that a small picture can stand in the middle of the window.
 proc set_scrollbars {} {
@@ -165,6 +300,23 @@ proc set_scrollbars {} {
                         [expr {max($cx + $w, $x1)}] [expr {max($cy + $h, $y1)}]]
     }
     .display configure -scrollregion $region -xscrollincrement 0.1i -yscrollincrement 0.1i
+}
+
+# Scrolls so that the visible area starts at canvas point (x, y), widening
+# the scroll region where it must.
+proc show_view {x y} {
+    set w [winfo width .display]
+    set h [winfo height .display]
+    set region [.display cget -scrollregion]
+    if {$w <= 1 || [llength $region] != 4} return
+    lassign $region rx0 ry0 rx1 ry1
+    set rx0 [expr {min($rx0, $x)}]
+    set ry0 [expr {min($ry0, $y)}]
+    set rx1 [expr {max($rx1, $x + $w)}]
+    set ry1 [expr {max($ry1, $y + $h)}]
+    .display configure -scrollregion [list $rx0 $ry0 $rx1 $ry1]
+    .display xview moveto [expr {($x - $rx0) / double($rx1 - $rx0)}]
+    .display yview moveto [expr {($y - $ry0) / double($ry1 - $ry0)}]
 }
 
 # Brings the middle of the picture to the middle of the window.
@@ -210,6 +362,7 @@ foreach {name label title} {
     method Method "QV:Method Menu"
     fit Fit "QV:Fit Menu"
     window Window "QV:Window Menu"
+    help Help "QV:Help Menu"
 } {
     menu .menubar.$name -title $title
     .menubar add cascade -label $label -menu .menubar.$name -underline 0
@@ -230,10 +383,11 @@ set copy_label Copy
 if {$tcl_platform(platform) eq "unix" && [auto_execok pstoedit] ne ""} {
     set copy_label "Copy to xfig"
 }
-$m add command -label Undo -command {cb_edit undo}
+# Nothing can be undone or pasted: the two entries stay disabled.
+$m add command -label Undo -command {cb_edit undo} -state disabled
 $m add command -label Cut -command {cb_edit cut}
 $m add command -label $copy_label -command {cb_edit copy}
-$m add command -label Paste -command {cb_edit paste}
+$m add command -label Paste -command {cb_edit paste} -state disabled
 $m add separator
 $m add cascade -label "Vertex Labels" -menu $m.vertices
 $m add cascade -label "Edge Labels" -menu $m.edges
@@ -260,6 +414,7 @@ set m .menubar.layout
 $m add command -label Reset -command {qv_cmdqu "draw rotate=0 zoom=auto vflip=0 hflip=0"}
 $m add command -label "Zoom In" -accelerator Up -command {qv_cmdqu "draw zoom'++'"}
 $m add command -label "Zoom Out" -accelerator Down -command {qv_cmdqu "draw zoom'--'"}
+$m add command -label "Fit to Window" -accelerator Ctrl+0 -command {qv_cmdqu "draw zoom=auto"}
 $m add command -label "Rotate Left" -accelerator Left -command {qv_cmdqu "draw zoom=noauto rotate'++'"}
 $m add command -label "Rotate Right" -accelerator Right -command {qv_cmdqu "draw zoom=noauto rotate'--'"}
 $m add command -label "Flip Left-Right" -command {qv_cmdqu "draw hflip'++'"}
@@ -336,6 +491,10 @@ $m add command -label "Version" -command {log_command "version;valid"}
 $m add separator
 $m add checkbutton -label "Command Window" -variable var_show_cmdwin -command {show_window .cmd var_show_cmdwin}
 $m add checkbutton -label "Log Window" -variable var_show_logwin -command toggle_logwin
+
+set m .menubar.help
+$m add command -label "Getting Started" -command show_getting_started
+$m add command -label "Version" -command {log_command "version;valid"}
 unset m
 
 # The index of the menu entry with this label (compared exactly, so that
@@ -377,7 +536,8 @@ proc invoke_entry {m label} {
 foreach {key label} {n "New Window" o "Open..." s "Save..." p "Export PS..." w Close q Quit} {
     bind . <Control-$key> [list invoke_entry .menubar.file $label]
 }
-foreach {key label} {Up "Zoom In" Down "Zoom Out" Left "Rotate Left" Right "Rotate Right"} {
+foreach {key label} {Up "Zoom In" Down "Zoom Out" Left "Rotate Left" Right "Rotate Right"
+                     Control-0 "Fit to Window"} {
     bind . <$key> [list invoke_entry .menubar.layout $label]
 }
 
@@ -392,11 +552,18 @@ proc exit_program {} {
     if {$::var_in_command} {
         exit 0
     }
+    if {[ask_save_changes]} {
+        leave_program
+    }
+}
+
+proc leave_program {} {
     destroy .
 }
 
 proc close_document {} {
     global program_name
+    if {![ask_save_changes]} return
     qv_cmd "close"
     qv_cmdqu "draw"
     wm title . $program_name
@@ -420,6 +587,7 @@ proc cb_edit {what} {
     global program_name
     switch -- $what {
         cut {
+            if {![ask_save_changes]} return
             copy_to_clipboard
             qv_cmd "close"
             qv_cmdqu "draw"
@@ -434,7 +602,8 @@ proc cb_edit {what} {
 # ------------------------------------------------------------ file dialogs
 
 proc open_file {{name ""}} {
-    global var_filename program_name nexus_types
+    global var_filename program_name nexus_types var_changed
+    if {![ask_save_changes]} return
     show_logwin
     if {$name eq ""} {
         set name [tk_getOpenFile -title "Open Nexus File" -filetypes $nexus_types \
@@ -446,19 +615,25 @@ proc open_file {{name ""}} {
     if {![catch {qv_cmd "open [nexus_word $name]"}]} {
         wm title . "$program_name: [file tail $name]"
     }
+    set var_changed 0
 }
 
+# Answers 1 when the file was saved.
 proc save_file {blocks} {
-    global var_filename program_name nexus_types
+    global var_filename program_name nexus_types var_changed
     set name [tk_getSaveFile -title "Save Nexus File" -filetypes $nexus_types \
                   -initialfile [file tail $var_filename]]
-    if {$name eq ""} return
+    if {$name eq ""} {
+        return 0
+    }
     set var_filename $name
     if {[catch {qv_cmd [string trim "save $blocks [nexus_word $name]"]}]} {
         tk_messageBox -icon warning -message "Couldn't save file: $name"
-    } else {
-        wm title . "$program_name: [file tail $name]"
+        return 0
     }
+    wm title . "$program_name: [file tail $name]"
+    set var_changed 0
+    return 1
 }
 
 # The canvas as Encapsulated PostScript, framed to the picture.
@@ -466,8 +641,15 @@ proc canvas_postscript {args} {
     set box [.display bbox sg]
     if {[llength $box] == 4} {
         lassign $box x0 y0 x1 y1
-        lappend args -x [expr {$x0 - 5}] -y [expr {$y0 - 5}] \
-            -width [expr {$x1 - $x0 + 10}] -height [expr {$y1 - $y0 + 10}]
+        set w [expr {$x1 - $x0 + 10}]
+        set h [expr {$y1 - $y0 + 10}]
+        lappend args -x [expr {$x0 - 5}] -y [expr {$y0 - 5}] -width $w -height $h
+        # A picture fitted to a large window is scaled down to 500 points,
+        # the size of the program's own PostScript page.
+        set points [expr {72.0 / [winfo fpixels .display 1i]}]
+        if {max($w, $h) * $points > 500} {
+            lappend args {*}[expr {$w >= $h ? "-pagewidth 500p" : "-pageheight 500p"}]
+        }
     }
     return [.display postscript {*}$args]
 }
@@ -579,6 +761,10 @@ bind .display <Configure> canvas_resized
 bind .display <ButtonPress-1> {canvas_press %x %y}
 bind .display <B1-Motion> {canvas_motion %x %y}
 bind .display <ButtonRelease-1> {canvas_release %x %y}
+# The wheel zooms about the pointer.
+bind .display <Button-4> {wheel_zoom %x %y 1}
+bind .display <Button-5> {wheel_zoom %x %y -1}
+bind .display <MouseWheel> {wheel_zoom %x %y %D}
 
 # The item near a canvas point that can be taken hold of: a taxon label
 # before a split edge. Answers {kind item} or nothing.
@@ -621,11 +807,47 @@ proc report_split {} {
     }
 }
 
-# A resized window shows the picture in its middle again.
+# A resized window draws the picture again, fitted to its new size (or as
+# much larger or smaller as the window is), in its middle. Several sizes in
+# a row give one drawing.
+set var_resize_pending 0
 proc canvas_resized {} {
+    global var_resize_pending
+    if {$var_resize_pending} return
+    set var_resize_pending 1
+    after idle redraw_resized
+}
+
+proc redraw_resized {} {
+    global var_resize_pending
+    set var_resize_pending 0
+    # A running command redraws when it ends.
     if {$::var_in_command} return
+    qv_draw_graph
     set_scrollbars
     center_view
+    draw_scale
+}
+
+# One wheel step up (direction > 0) or down: the picture grows or shrinks by
+# a tenth, the point under the pointer staying where it is.
+proc wheel_zoom {wx wy direction} {
+    if {$::var_in_command || $direction == 0 || [qv_state qv_graph] != 1} return
+    set origin [qv_state canvas_origin]
+    if {[llength $origin] != 2} return
+    lassign $origin ox oy
+    set x [.display canvasx $wx]
+    set y [.display canvasy $wy]
+    if {$direction > 0} {
+        set factor 1.1
+        qv_cmdq "draw zoom'++'"
+    } else {
+        set factor 0.9
+        qv_cmdq "draw zoom'--'"
+    }
+    redraw_picture
+    set_scrollbars
+    show_view [expr {$ox + ($x - $ox) * $factor - $wx}] [expr {$oy + ($y - $oy) * $factor - $wy}]
     draw_scale
 }
 
@@ -800,25 +1022,33 @@ proc move_all {from to} {
     }
 }
 
-# One EXTAXA assumption names every hidden taxon: each item is a quoted
-# label, behind its number as a comment where it has one. An empty list
-# makes every taxon active again.
+# One EXTAXA assumption names every hidden taxon by its label. An empty
+# list makes every taxon active again.
 proc apply_taxa {} {
     set cmd "assume extaxa="
-    foreach item [.taxa.hidden get 0 end] {
-        append cmd " " $item
+    foreach label [.taxa.hidden get 0 end] {
+        append cmd " " [nexus_word $label]
     }
     qv_cmd $cmd
+}
+
+# The lists show labels as written: the state answers them in NEXUS
+# quotes, behind their number as a comment where they have one.
+proc unquoted_label {item} {
+    if {[regexp {^(?:\[[0-9]+\])?'(.*)'$} $item -> quoted]} {
+        return [string map {'' '} $quoted]
+    }
+    return $item
 }
 
 proc refresh_taxawin {} {
     .taxa.active delete 0 end
     .taxa.hidden delete 0 end
     foreach item [qv_state taxa_active] {
-        .taxa.active insert end $item
+        .taxa.active insert end [unquoted_label $item]
     }
     foreach item [qv_state taxa_hidden] {
-        .taxa.hidden insert end $item
+        .taxa.hidden insert end [unquoted_label $item]
     }
 }
 
@@ -944,11 +1174,75 @@ proc create_cmdwin {} {
     make_window $w "QV:Command" var_show_cmdwin
     text $w.text -width 64 -height 6 -yscrollcommand [list $w.scroll set]
     scrollbar $w.scroll -command [list $w.text yview]
-    button_row $w apply Apply {log_command [.cmd.text get 1.0 end-1c]} clear Clear {.cmd.text delete 1.0 end}
+    button_row $w apply Apply {run_command_text 0} clear Clear {.cmd.text delete 1.0 end}
     grid $w.text $w.scroll -sticky nsew
     grid $w.buttons - -sticky w
     grid rowconfigure $w 0 -weight 1
     grid columnconfigure $w 0 -weight 1
+    # Return runs the text (Shift-Return starts a new line); Up on the first
+    # line and Down on the last walk through the commands run before.
+    bind $w.text <Return> {run_command_text 1; break}
+    bind $w.text <Shift-Return> {.cmd.text insert insert "\n"; break}
+    bind $w.text <Up> {if {[.cmd.text compare {insert linestart} == 1.0]} {walk_history -1; break}}
+    bind $w.text <Down> {if {[.cmd.text compare {insert lineend} == {end-1c}]} {walk_history 1; break}}
+}
+
+# Runs the command window's text; from the Return key it is then cleared.
+proc run_command_text {clear} {
+    global var_history var_history_pos
+    set text [.cmd.text get 1.0 end-1c]
+    if {[string trim $text] eq ""} return
+    if {[lindex $var_history end] ne $text} {
+        lappend var_history $text
+    }
+    set var_history_pos [llength $var_history]
+    if {$clear} {
+        .cmd.text delete 1.0 end
+    }
+    log_command $text
+}
+
+proc walk_history {step} {
+    global var_history var_history_pos
+    set pos [expr {$var_history_pos + $step}]
+    if {$pos < 0 || $pos > [llength $var_history]} return
+    set var_history_pos $pos
+    .cmd.text delete 1.0 end
+    .cmd.text insert end [lindex $var_history $pos]
+}
+
+proc show_getting_started {} {
+    set w .start
+    if {![winfo exists $w]} {
+        toplevel $w
+        wm title $w "QV:Getting Started"
+        text $w.text -width 72 -height 22 -wrap word -relief flat -padx 8 -pady 8 \
+            -yscrollcommand [list $w.scroll set]
+        scrollbar $w.scroll -command [list $w.text yview]
+        button $w.close -text Close -command [list destroy $w]
+        grid $w.text $w.scroll -sticky nsew
+        grid $w.close - -pady 4
+        grid rowconfigure $w 0 -weight 1
+        grid columnconfigure $w 0 -weight 1
+        $w.text insert end [string trim {
+Getting started
+
+1. File > Open... reads a NEXUS file: taxa with aligned characters, or a matrix of distances. The split network appears in the main window, fitted to it.
+
+2. Options chooses how characters become distances (Hamming, Jukes Cantor, LogDet ...) and which sites are left out; Method chooses how splits are computed from them; Fit chooses how edge lengths are fitted. The line at the bottom says what was used.
+
+3. Layout turns, flips and zooms the picture. The mouse wheel zooms about the pointer, Fit to Window (Ctrl+0) fits it again. Drag an edge to turn its band of parallel edges, drag a label to move it, drag the background to move the view.
+
+4. Method > Bootstrap... gives each split its support; Edit > Edge Labels > Bootstrap shows it. A long bootstrap shows a progress bar with a Cancel button.
+
+5. File > Save... writes everything, the picture included, as NEXUS; the file reopens to the same picture. File > Export PS... writes the picture as PostScript, File > Export Picture... as PDF, SVG, PNG or EPS.
+
+6. Window > Command Window runs commands of the command language (Return runs a line, Up and Down recall earlier ones); "help;" lists them. Answers go to the log window.
+}]
+        $w.text configure -state disabled
+    }
+    wm deiconify $w
+    raise $w
 }
 
 proc create_cyclewin {} {
@@ -1063,7 +1357,7 @@ proc update_state {} {
 
     set s [on_off $graph]
     fix_menu .menubar.layout $s
-    set_entries .menubar.edit $s {"Vertex Labels" "Edge Labels"}
+    set_entries .menubar.edit $s [list "Vertex Labels" "Edge Labels" Cut $::copy_label]
     fix_menu .menubar.edit.vertices $s
     fix_menu .menubar.edit.edges $s
     .cycle.buttons.apply configure -state $s

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include <tk.h>
+
 #include "core/auxilary.h"
 #include "document/document.h"
 #include "draw/tcltk_draw.h"
@@ -42,15 +44,56 @@ int qv_state0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv
   return a.ok ? TCL_OK : TCL_ERROR;
 }
 
+// The canvas's size and font as the renderer needs them; false without a
+// canvas.
+bool measure_canvas(Tcl_Interp* interp, Tk_Font* font, tCanvasView& view)
+{
+  const Tk_Window main = Tk_MainWindow(interp);
+  const Tk_Window canvas = main ? Tk_NameToWindow(interp, ".display", main) : nullptr;
+  if (!canvas) {
+    Tcl_ResetResult(interp);
+    return false;
+  }
+  // Not yet on screen: the size it asks for.
+  const bool shown = Tk_IsMapped(canvas) && Tk_Width(canvas) > 1;
+  view.width = shown ? Tk_Width(canvas) : Tk_ReqWidth(canvas);
+  view.height = shown ? Tk_Height(canvas) : Tk_ReqHeight(canvas);
+  // Canvas texts are drawn in the default font.
+  *font = Tk_GetFont(interp, canvas, "TkDefaultFont");
+  if (!*font) {
+    Tcl_ResetResult(interp);
+    return true;
+  }
+  Tk_FontMetrics metrics;
+  Tk_GetFontMetrics(*font, &metrics);
+  view.line_height = metrics.linespace;
+  const Tk_Font f = *font;
+  view.text_width = [f](const std::string& text) {
+    return static_cast<double>(Tk_TextWidth(f, text.c_str(), static_cast<int>(text.size())));
+  };
+  return true;
+}
+
 int qv_draw_graph0(ClientData data, Tcl_Interp* interp, int, Tcl_Obj* const[])
 {
   auto* ctx = static_cast<tGuiContext*>(data);
   tDocument& doc = *ctx->doc;
+  Tk_Font font = nullptr;
+  tCanvasView view;
+  if (measure_canvas(interp, &font, view))
+    set_canvas_view(view);
   std::vector<tCanvasCommand> commands;
   draw_tcltk(*doc.sgraph, doc.taxa.get(), doc.splits.get(), bootstrap_support(doc), commands);
   for (const tCanvasCommand& c : commands)
     if (tcl_eval_words(interp, c) != TCL_OK)
       break; // no canvas: nothing to draw on
+  if (font) {
+    // Nothing may measure with the font once it is freed.
+    tCanvasView kept = get_canvas_view();
+    kept.text_width = nullptr;
+    set_canvas_view(kept);
+    Tk_FreeFont(font);
+  }
   Tcl_ResetResult(interp);
   return TCL_OK;
 }

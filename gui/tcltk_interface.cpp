@@ -85,8 +85,11 @@ int run_gui(const tGuiOptions& options)
     register_tcl_commands(interp, &ctx);
     Tcl_EvalEx(interp, "update_state", -1, TCL_EVAL_GLOBAL);
     message("%s\n", the_version());
-    if (options.file)
+    if (options.file) {
+      // The window shows first, so that the file is drawn at its real size.
+      Tcl_EvalEx(interp, "update", -1, TCL_EVAL_GLOBAL);
       tcl_eval_words(interp, {"open_file", options.file});
+    }
 
     if (options.test_script)
       status = run_test_script(interp, options.test_script);

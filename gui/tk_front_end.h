@@ -3,6 +3,9 @@
 // keeps the windows alive during long computations.
 #pragma once
 
+#include <chrono>
+#include <string>
+
 #include <tcl.h>
 
 #include "core/message.h"
@@ -16,6 +19,9 @@ public:
   void show_fatal(const char* text) override;
   int command(const char* script) override;
   void update() override;
+  // Hands the figures to the script's show_progress, which shows a bar
+  // with a Cancel button once the step has run for a while.
+  bool progress(const char* step, int done, int total) override;
 
   // True while a command from the GUI runs (the script's qv_updating).
   void set_updating(bool on) { _updating = on; }
@@ -23,9 +29,14 @@ public:
 
   // Calls of the pump between two event rounds.
   static constexpr int PUMP_INTERVAL = 100;
+  // Least time between two calls of show_progress.
+  static constexpr int PROGRESS_INTERVAL_MS = 50;
 
 private:
   Tcl_Interp* _interp;
   bool _updating = false;
   int _calls = 0;
+  // The step being shown, when it started and when the script last heard.
+  std::string _step;
+  std::chrono::steady_clock::time_point _started, _last;
 };

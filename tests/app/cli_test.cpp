@@ -1,7 +1,11 @@
 // The command-line program as a user meets it: exit codes and exact output.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/capture.h"
 #include "tests/support/run.h"
@@ -96,4 +100,32 @@ TEST(CommandLine, ThreadsOptionTakesACountOfAtLeastOne)
   EXPECT_NE(bad.err.find("option --threads needs a number of at least 1"), std::string::npos) << bad.err;
   EXPECT_EQ(run_quivet({"--threads", "2x", "-c", "version"}).status, 2);
   EXPECT_EQ(run_quivet({"--threads", "3", "-c", "version"}).out, "Quivet3.1 (16 June 1999)\n");
+}
+
+TEST(CommandLine, CtrlCStopsALongBootstrapAndTheProgram)
+{
+  // The program bootstraps far longer than the test waits; Ctrl-C stops
+  // it, and nothing after the bootstrap runs.
+  tTempDir dir;
+  dir.write("primates.nex", read_text_file(source_dir() + "/examples/primates.nex"));
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0 || !freopen("out", "w", stdout) || !freopen("err", "w", stderr))
+      _exit(99);
+    execl(QV_BINARY, QV_BINARY, "-c", "bootstrap 1000000;", "-c", "version;", "primates.nex",
+          static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  sleep(1);
+  kill(pid, SIGINT);
+  int raw = 0;
+  ASSERT_EQ(waitpid(pid, &raw, 0), pid);
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by a signal";
+  EXPECT_EQ(WEXITSTATUS(raw), 130);
+  // Not a terminal: no progress line, only the one-line notice.
+  EXPECT_EQ(read_text_file(dir.file("err")), "quivet: interrupted\n");
+  const std::string out = read_text_file(dir.file("out"));
+  EXPECT_NE(out.find(" of 1000000 runs\nBootstrap cancelled"), std::string::npos) << out.substr(out.size() - 300);
+  EXPECT_EQ(out.find("Quivet3.1"), std::string::npos) << "the next command did not run";
 }

@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
+#include "draw/ps_draw_graph.h"
 #include "tests/support/capture.h"
+#include "tests/support/run.h"
 
 namespace {
 
@@ -189,4 +192,119 @@ TEST(CanvasDrawing, InvalidBlockOnlyClearsTheCanvas)
   std::vector<tCanvasCommand> out;
   EXPECT_EQ(draw_tcltk(*d.doc.sgraph, d.doc.taxa.get(), d.doc.splits.get(), nullptr, out), 0);
   EXPECT_EQ(out, (std::vector<tCanvasCommand>{{".display", "delete", "sg"}}));
+}
+
+TEST(CanvasFit, LargestFittingScaleIsTheEdgeOfWhatFits)
+{
+  // Random item sets: the scale found fits, a slightly larger one does not.
+  std::srand(7);
+  for (int round = 0; round < 200; round++) {
+    std::vector<tFitItem> items;
+    const int n = 1 + std::rand() % 12;
+    for (int i = 0; i < n; i++)
+      items.push_back({(std::rand() % 2001 - 1000) / 100.0, (std::rand() % 50) * 1.0, (std::rand() % 50) * 1.0});
+    const double room = 100 + std::rand() % 400;
+    auto span = [&](double z) {
+      double lo = 1e300, hi = -1e300;
+      for (const tFitItem& it : items) {
+        lo = std::min(lo, z * it.a - it.before);
+        hi = std::max(hi, z * it.a + it.after);
+      }
+      return hi - lo;
+    };
+    const double z = largest_fitting_scale(items, room, 1e5);
+    if (span(0) > room) {
+      EXPECT_EQ(z, -1);
+      continue;
+    }
+    EXPECT_LE(span(z), room + 1e-6) << round;
+    if (z < 1e5) {
+      EXPECT_GT(span(z * 1.001), room) << round;
+    }
+  }
+}
+
+TEST(CanvasFit, MeasuredLabelsStayInsideAndAFixedScaleFollowsTheCanvas)
+{
+  tDrawDoc d;
+  d.command("draw taxlabels=both splitlabels=values;");
+  tCanvasView view;
+  view.width = 600;
+  view.height = 300;
+  view.line_height = 14;
+  view.text_width = [](const std::string& text) { return 7.0 * static_cast<double>(text.size()); };
+  set_canvas_view(view);
+
+  // Every item's box, with the widths the view measures.
+  auto extent = [&](const std::vector<tCanvasCommand>& cmds) {
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+    for (const tCanvasCommand& c : cmds) {
+      if (c.size() < 5 || c[1] != "create")
+        continue;
+      const double x = num(c[3]), y = num(c[4]);
+      double left = 0, right = 0;
+      if (c[2] == "text") {
+        const double w = view.text_width(option(c, "-text"));
+        left = option(c, "-anchor") == "w" ? 0 : w / 2;
+        right = w - left;
+      }
+      const double half = c[2] == "text" ? view.line_height / 2 : 0;
+      x0 = std::min(x0, x - left);
+      x1 = std::max(x1, (c[2] == "text" ? x : num(c[5])) + right);
+      y0 = std::min(y0, y - half);
+      y1 = std::max(y1, (c[2] == "text" ? y : num(c[6])) + half);
+    }
+    return std::vector<double>{x0, y0, x1, y1};
+  };
+  for (int rotate : {0, 45, 90, 300}) {
+    d.command("draw zoom=auto rotate=" + std::to_string(rotate) + ";");
+    const std::vector<double> box = extent(d.draw());
+    const double w = box[2] - box[0], h = box[3] - box[1];
+    EXPECT_LE(w, 600 - 2 * FIT_MARGIN + 0.5) << rotate;
+    EXPECT_LE(h, 300 - 2 * FIT_MARGIN - SCALEBAR_ROOM + 0.5) << rotate;
+    EXPECT_TRUE(w > 600 - 2 * FIT_MARGIN - 1 || h > 300 - 2 * FIT_MARGIN - SCALEBAR_ROOM - 1) << "fills " << rotate;
+  }
+
+  // Frozen at the fit, the picture then grows with the canvas as the fit does.
+  d.command("draw zoom=noauto;");
+  const double fixed = d.doc.sgraph->get_zoom();
+  view.width = 1200;
+  view.height = 600;
+  set_canvas_view(view);
+  d.draw();
+  const double grown = d.doc.sgraph->get_zoom();
+  d.command("draw zoom=auto;");
+  d.draw();
+  EXPECT_NEAR(grown / -d.doc.sgraph->get_zoom(), 1.0, 1e-6) << "zoomed like the fit";
+  EXPECT_GT(grown, fixed * 1.5);
+  reset_canvas_view();
+}
+
+TEST(CanvasFit, AScaleFixedOnALargeCanvasStillFitsThePage)
+{
+  tDrawDoc d;
+  tCanvasView view;
+  view.width = 1600;
+  view.height = 1000;
+  view.line_height = 14;
+  view.text_width = [](const std::string& text) { return 7.0 * static_cast<double>(text.size()); };
+  set_canvas_view(view);
+  d.draw();
+  d.command("draw zoom=noauto rotate=30;");
+  d.draw();
+  tTempDir dir;
+  const std::string name = dir.file("picture.eps");
+  ASSERT_EQ(draw_ps(*d.doc.sgraph, d.doc.taxa.get(), d.doc.splits.get(), nullptr, "", name.c_str(), "t"), 1);
+  reset_canvas_view();
+  // Every line ends inside the frame of the page (the frame's own on it).
+  const std::string eps = read_text_file(name);
+  size_t lines = 0;
+  for (size_t at = eps.find(" l s\n"); at != std::string::npos; at = eps.find(" l s\n", at + 1)) {
+    const size_t start = eps.rfind('\n', at) + 1;
+    double h = 0, v = 0;
+    ASSERT_EQ(std::sscanf(eps.c_str() + start, "%lf %lf", &h, &v), 2);
+    EXPECT_TRUE(h >= 50 && h <= 550 && v >= 50 && v <= 550) << h << " " << v;
+    lines++;
+  }
+  EXPECT_GT(lines, 4u);
 }

@@ -69,6 +69,28 @@ TEST(Gui, OpensAFileDrawsItAndFollowsTheMenusAndTheMouse)
   EXPECT_EQ(r.err, "");
 }
 
+TEST(Gui, PictureFitsTheWindowAndUnsavedChangesAreAskedFor)
+{
+  if (!x_server_available())
+    GTEST_SKIP() << "no X server can be started here";
+  tTempDir dir;
+  dir.write("primates.nex", read_text_file(source_dir() + "/examples/primates.nex"));
+  const tRunResult r = run_gui_script("window.tcl", "primates.nex", dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Gui, CancelledBootstrapLeavesTheDocumentAsItWas)
+{
+  if (!x_server_available())
+    GTEST_SKIP() << "no X server can be started here";
+  tTempDir dir;
+  dir.write("primates.nex", read_text_file(source_dir() + "/examples/primates.nex"));
+  const tRunResult r = run_gui_script("cancel.tcl", "primates.nex", dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
 TEST(Gui, UserTextNeverRunsAsTcl)
 {
   if (!x_server_available())

@@ -14,7 +14,15 @@ check title [wm title .] "Quivet3: $name"
 check "canvas labels" [texts label] [lsort [list {[exit 3]} {$env(HOME)} "\{" "O'Brien sapiens" Plain]]
 set log [.log.text get 1.0 end]
 check_true "file name in the log" {[string first "Open file: [file join [pwd] $name]\n" $log] >= 0}
-check "taxa window" [.taxa.active get 0 1] [list {[1]'[exit 3]'} {[2]'$env(HOME)'}]
+# The Taxa window lists labels as written, and hides them by those labels.
+check "taxa window" [.taxa.active get 0 end] [list {[exit 3]} {$env(HOME)} "\{" "O'Brien sapiens" Plain]
+.taxa.active selection set 2 3
+move_items .taxa.active .taxa.hidden
+.taxa.buttons.apply invoke
+check "hidden by label" [list [qv_state ntax] [.taxa.hidden get 0 end]] [list 3 [list "\{" "O'Brien sapiens"]]
+move_all .taxa.hidden .taxa.active
+.taxa.buttons.apply invoke
+check "all back" [qv_state ntax] 5
 check "info line" [string match "*ntax=5*" $var_info_string] 1
 
 # Text typed into the command window is a command of the program, not Tcl.

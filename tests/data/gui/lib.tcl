@@ -64,3 +64,27 @@ proc line_angle {item} {
 # Key events go to the window with the focus.
 focus -force .
 update
+
+# Questions with buttons (tk_dialog) are recorded and answered with the
+# index in ::answer (0 = the first button).
+set questions {}
+set answer 1
+proc tk_dialog {w title text bitmap default args} {
+    lappend ::questions $text
+    return $::answer
+}
+
+# Resizes the main window and lets it redraw.
+proc resize {w h} {
+    wm geometry . ${w}x$h
+    update
+    update
+}
+
+# The picture's box in window coordinates: x0 y0 x1 y1.
+proc picture_box {} {
+    lassign [.display bbox split label vertex] x0 y0 x1 y1
+    set dx [.display canvasx 0]
+    set dy [.display canvasy 0]
+    return [list [expr {$x0 - $dx}] [expr {$y0 - $dy}] [expr {$x1 - $dx}] [expr {$y1 - $dy}]]
+}
