@@ -6,6 +6,7 @@
 
 #include "blocks/blk_characters.h"
 #include "blocks/blk_spectra.h"
+#include "blocks/blk_taxa.h"
 #include "core/message.h"
 #include "splits/hadamard.h"
 
@@ -61,17 +62,19 @@ bool spectra_fit_in_memory(int ntax, int nspect)
   return spectra_bytes(ntax, nspect) <= 0.75 * static_cast<double>(pages) * static_cast<double>(page);
 }
 
-int tSpectraBlk::compute_kimura_spectra(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
+int tSpectraBlk::compute_kimura_spectra(tTaxaBlk* taxa, tAssumptionsBlk*, tCharactersBlk* characters)
 {
-  (void)assumptions;
   reset_log_warning();
-  const int n = characters->get_ntax();
+  const int n = taxa->get_ntax();
+  if (characters->get_ntax() != n) {
+    message(" the characters are not restricted to the %d active taxa\n", n);
+    return 0;
+  }
   if (!spectra_fit_in_memory(n, 3)) {
     message(" %d taxa need %.0f MB for the spectra, more than this computer can give\n", n,
             spectra_bytes(n, 3) / (1024.0 * 1024.0));
     return 0;
   }
-  (void)taxa;
   set_ntax_nspect(n, 3);
   // The spectra are computed where the pattern counts are: one array each.
   const double norm = characters->compute_s_vectors(nsize, matrix);

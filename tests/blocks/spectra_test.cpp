@@ -52,20 +52,15 @@ TEST(SpectraBlock, SyntaxErrorsGiveTheirTexts)
     {"MATRIX", "QV_SPECTRA: Missing ';'"},
     {"; DIMENSIONS NTAX=5;", "QV_SPECTRA-dimensions: Expected NTAX=4"},
     {"; DIMENSIONS NSPECT=-1;", "QV_SPECTRA-dimensions: Bad NSPECT command"},
-    {"; DIMENSIONS NTAX=4 NCHAR=2;", "QV_SPECTRA-dimensions: Expected ';'"},
     {"; DIMENSIONS NTAX=4 NSPECT=2000000000;", "QV_SPECTRA-dimensions: 2000000000 spectra over 4 taxa need"},
     {"; FORMAT NO TOKENS;", "QV_SPECTRA-format: Usage: NO {LABELS|WEIGHTS}"},
-    {"; FORMAT ODD;", "QV_SPECTRA-format: Unknown command: ODD"},
-    {"; FORMAT LABELS", "QV_SPECTRA-format: Unexpected EOF"},
     {"; THRESHOLD=-1;", "QV_SPECTRA: Usage: THRESHHOLD=non-negative-number;"},
     {"; DIMENSIONS NTAX=4 NSPECT=2; PARAMETERS 1 x;", "QV_SPECTRA-parameters: Couldn't read 2-th parameter"},
-    {"; DIMENSIONS NTAX=4 NSPECT=2; PARAMETERS 1 2 3;", "QV_SPECTRA-parameters: Expected ';'"},
     {"; LENTO", "QV_SPECTRA-lento: Expected ';'"},
     {"; NO SENSE;", "QV_SPECTRA-no: Usage: NO LENTO;"},
     {"; MATRIX 1 ;", "QV_SPECTRA-matrix: Expected number 1..nspect of current matrix"},
     {"; DIMENSIONS NTAX=4 NSPECT=2; MATRIX 1 0 1,; MATRIX 1 ;", "QV_SPECTRA-matrix: Multiple definitions of MATRIX 1"},
     {"; DIMENSIONS NTAX=4; MATRIX 1 8 1,;", "QV_SPECTRA-matrix: Integer 0..7 expected (got: 8)"},
-    {"; DIMENSIONS NTAX=4; MATRIX 1 1 heavy,;", "QV_SPECTRA-matrix: Weight expected"},
     // Weights a spectrum cannot hold, or a saved file could not write back.
     {"; DIMENSIONS NTAX=4; MATRIX 1 1 nan,;", "QV_SPECTRA-matrix: Weight expected"},
     {"; DIMENSIONS NTAX=4; MATRIX 1 1 1e300,;", "QV_SPECTRA-matrix: Weight expected"},
@@ -75,7 +70,6 @@ TEST(SpectraBlock, SyntaxErrorsGiveTheirTexts)
     {"; DIMENSIONS NTAX=4; MATRIX 1 1 1,", "QV_SPECTRA-matrix: Unexpected EOF"},
     {"; DIMENSIONS NTAX=4; MATRIX 1 1 1, END;", "QV_SPECTRA-Matrix: Missing ';'?"},
     {"; DIMENSIONS NTAX=4 NSPECT=3; MATRIX 1 ; MATRIX 2 ; END", "QV_SPECTRA: Didn't find MATRIX 3"},
-    {"; DIMENSIONS NTAX=4 NSPECT=0; END", "QV_SPECTRA: Didn't find MATRIX 1"},
     {"; END", "QV_SPECTRA: Didn't find MATRIX 1"},
     {"; DIMENSIONS NTAX=4; MATRIX 1 1 1,;", "QV_SPECTRA: Unexpected EOF"},
     {"; SHOUT;", "QV_SPECTRA: Unknown command: SHOUT"},
@@ -146,11 +140,6 @@ TEST(SpectraBlock, ReadsPrintsAndReadsBackTheSameText)
   tSpectraBlk plain_copy;
   ASSERT_EQ(read_block(plain_copy, taxa, plain_text.substr(16)), 1);
   EXPECT_EQ(printed(plain_copy), plain_text);
-
-  cap.fe.clear();
-  tSpectraBlk empty;
-  EXPECT_EQ(printed(empty), "");
-  EXPECT_EQ(cap.fe.logged, "No valid QV_SPECTRA block\n");
 }
 
 TEST(SpectraBlock, ComputedSpectraSaveAndServeWithoutTheCharacters)
