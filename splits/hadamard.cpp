@@ -9,6 +9,8 @@ namespace {
 
 // Entries that stay in cache while the short strides run over them.
 constexpr size_t CACHE_BLOCK = size_t(1) << 14;
+// Entries between two turns of the event pump.
+constexpr size_t PUMP_EVERY = size_t(1) << 20;
 
 // The butterflies of strides h_begin, 2 h_begin, ... below h_end over y[0..n).
 void butterflies(float* y, size_t n, size_t h_begin, size_t h_end)
@@ -38,9 +40,16 @@ void hadamard(int nsize, const float* x, float* y)
   // block through the short strides gives the same sums in the same order
   // as pass after pass over the whole vector, with far less memory traffic.
   const size_t block = std::min(n, CACHE_BLOCK);
-  for (size_t start = 0; start < n; start += block)
+  for (size_t start = 0; start < n; start += block) {
     butterflies(y + start, block, 1, block);
-  butterflies(y, n, block, n);
+    // Spectra of many taxa take seconds: the interface stays alive.
+    if ((start & (PUMP_EVERY - 1)) == 0)
+      tcltk_update();
+  }
+  for (size_t h = block; h < n; h *= 2) {
+    butterflies(y, n, h, 2 * h);
+    tcltk_update();
+  }
 }
 
 void hadamard_inverse(int nsize, const float* x, float* y)

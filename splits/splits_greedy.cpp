@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "blocks/blk_spectra.h"
+#include "core/message.h"
 #include "core/set_array.h"
 
 bool compare(const tSplitCandidate& x, const tSplitCandidate& y)
@@ -148,6 +149,8 @@ std::vector<size_t> greedy_compatible_codes(int ntax, const std::vector<unsigned
   // compatible with all of them: the rest of a long list need not be read.
   const size_t full_tree = ntax >= 2 ? static_cast<size_t>(2 * ntax - 3) : 1;
   for (size_t i = 0; i < codes.size() && chosen.size() < full_tree; i++) {
+    if ((i & 0xfffff) == 0)
+      tcltk_update();
     const tCodeSplit s = code_split(ntax, codes[i]);
     bool ok = s.side[0] && s.side[1];
     for (size_t j = 0; ok && j < chosen.size(); j++)
@@ -168,6 +171,8 @@ std::vector<size_t> greedy_weakly_compatible_codes(int ntax, const std::vector<u
   std::vector<std::vector<size_t>> incomp;
   std::vector<char> in_x;
   for (size_t i = 0; i < codes.size(); i++) {
+    if ((i & 0xfffff) == 0)
+      tcltk_update();
     const tCodeSplit s = code_split(ntax, codes[i]);
     if (!s.side[0] || !s.side[1])
       continue;
@@ -210,6 +215,9 @@ std::vector<tSplitCandidate> spectrum_candidates(const tSpectraBlk* spectra)
   std::vector<tSplitCandidate> candidates;
   const float threshold = spectra->get_threshold();
   for (int k = 1; k < spectra->get_nsize(); k++) {
+    // Millions of entries for many taxa: the interface stays alive.
+    if ((k & 0xfffff) == 0)
+      tcltk_update();
     const float w = static_cast<float>(spectra->get_para_sum(k));
     if (w > threshold)
       candidates.push_back({w, k});
