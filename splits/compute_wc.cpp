@@ -69,14 +69,17 @@ void weak_clusters(int n, const tDistanceMatrix& d, tSplitsSystem* system)
   }
 }
 
-int tSplitsSystem::compute_wc(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances)
+int tSplitsSystem::compute_wc(tTaxaBlk* taxa, tAssumptionsBlk*, tDistancesBlk* distances)
 {
-  (void)assumptions;
   const int n = taxa->get_ntax();
   clear();
   set_ntax(n);
   if (n < 2) {
     warning("Too few taxa");
+    return 0;
+  }
+  if (distances->get_ntax() != n) {
+    message(" the distances are over %d taxa, not the %d active ones\n", distances->get_ntax(), n);
     return 0;
   }
   tDistanceMatrix d(static_cast<size_t>(n) + 1, std::vector<double>(static_cast<size_t>(n) + 1, 0.0));

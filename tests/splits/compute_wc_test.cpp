@@ -127,4 +127,18 @@ TEST(WeakClusters, TreeMethodReportsItsCounts)
                                "compatible\n 5 compatible\n"),
             std::string::npos) << cap.fe.logged;
   EXPECT_TRUE(doc.splits->valid());
+
+  // From characters the distances are computed for them, also after a
+  // method that needed none.
+  tDocument dna;
+  dna.read_string("begin taxa; dimensions ntax=4; taxlabels a b c d; end;"
+                  "begin characters; dimensions nchar=6; format datatype=dna;"
+                  " matrix a ACGTAA b ACGTAC c AGCTCC d AGCACC; end;");
+  dna.read_string("assume method=stree");
+  cap.fe.clear();
+  dna.read_string("assume method=wctree");
+  EXPECT_NE(cap.fe.logged.find("Computing DISTANCES from CHARACTERS (Hamming distances): ... done\n"
+                               "Computing QV_SPLITS from DISTANCES (Weak clusters, tree, greedily): "),
+            std::string::npos) << cap.fe.logged;
+  EXPECT_TRUE(dna.splits->valid());
 }
