@@ -370,9 +370,14 @@ int tSpectraBlk::read_matrix(int m, tNexusInput* in)
 
 int tSpectraBlk::print(tNexusOutput* out, const tTaxaBlk* taxa) const
 {
-  (void)taxa;
   if (!_valid) {
     message("No valid QV_SPECTRA block\n");
+    return 0;
+  }
+  // Spectra read for all taxa are not restricted to the active ones; next to
+  // the active taxa they would make a file that cannot be read back.
+  if (taxa && taxa->get_ntax() != ntax) {
+    message("QV_SPECTRA over %d taxa not written: %d taxa are active\n", ntax, taxa->get_ntax());
     return 0;
   }
   // Rows without labels are known by their place alone: they carry their

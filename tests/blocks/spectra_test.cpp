@@ -173,6 +173,16 @@ TEST(SpectraBlock, ComputedSpectraSaveAndServeWithoutTheCharacters)
   again.OpenString();
   alone.spectra->print(&again, alone.taxa.get());
   EXPECT_EQ(again.GetString(), text);
+
+  // They cover all taxa, and cannot be saved next to fewer active ones.
+  alone.read_string("assume extaxa=e");
+  EXPECT_TRUE(alone.splits->valid());
+  cap.fe.clear();
+  tNexusOutput saved;
+  saved.OpenString();
+  alone.print_nexus(&saved);
+  EXPECT_EQ(std::string(saved.GetString()).find("qv_spectra"), std::string::npos);
+  EXPECT_NE(cap.fe.logged.find("QV_SPECTRA over 5 taxa not written: 4 taxa are active\n"), std::string::npos);
 }
 
 TEST(SpectraBlock, RefusedSpectraSayWhyAndLeaveNoSplits)
