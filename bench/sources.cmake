@@ -7,6 +7,14 @@ function(qv_bench name)
   add_dependencies(benches bench_${name})
 endfunction()
 
-foreach(b distances splits graph bootstrap window)
+# One benchmark a line: each lists its own sources in bench/NAME.cmake.
+foreach(b
+    distances
+    splits
+    graph
+    bootstrap
+    window
+    spectra
+  )
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

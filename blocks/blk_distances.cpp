@@ -518,7 +518,9 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   update.unpost(4);
 
   const char* method = assumptions->method.c_str();
-  if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE")) {
+  // The weak clusters are computed from distances too.
+  if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE") && !same_token(method, "WCSPLITS") &&
+      !same_token(method, "WCTREE")) {
     _valid = 0;
     return;
   }

@@ -889,13 +889,14 @@ const tSplitsBlk::tMethod* tSplitsBlk::find_method(const char* name)
     {"DTREE", FROM_DISTANCES, "(Buneman Tree): ", "(Refined Buneman Tree): ", tInput::distances,
      tCompat::compatible, &tSplitsBlk::run_buneman_tree, &tSplitsBlk::run_refined},
     {"WCSPLITS", FROM_DISTANCES, "(Weak clusters, greedily): ", "(Weak clusters, greedily): ", tInput::distances,
-     tCompat::none, nullptr, nullptr},
+     tCompat::none, &tSplitsBlk::run_weak_clusters, &tSplitsBlk::run_weak_clusters},
     {"WCTREE", FROM_DISTANCES, "(Weak clusters, tree, greedily): ", "(Weak clusters, tree, greedily): ",
-     tInput::distances, tCompat::compatible_if_flag, nullptr, nullptr},
+     tInput::distances, tCompat::compatible_if_flag, &tSplitsBlk::run_weak_clusters_tree,
+     &tSplitsBlk::run_weak_clusters_tree},
     {"SPECTRAL", "Computing QV_SPLITS from QV_SPECTRA (weak, greedily):", "", "", tInput::spectra,
-     tCompat::by_result, nullptr, nullptr},
+     tCompat::by_result, &tSplitsBlk::run_spectral, &tSplitsBlk::run_spectral},
     {"STREE", "Computing QV_SPLITS from QV_SPECTRA (tree, greedily):", "", "", tInput::spectra,
-     tCompat::compatible, nullptr, nullptr},
+     tCompat::compatible, &tSplitsBlk::run_spectral_tree, &tSplitsBlk::run_spectral_tree},
     {"PSPLITS", FROM_CHARACTERS, "(Parsimony Splits): ", "(Refined Parsimony Splits): ", tInput::characters,
      tCompat::by_result, nullptr, &tSplitsBlk::run_refined_weak},
     {"PTREE", "Computing QV_SPLITS from CHARACTERS:", " (Parsimony Splits-Tree): ",
@@ -932,6 +933,58 @@ int tSplitsBlk::run_refined_weak(const tSources& src)
   if (!run_refined(src))
     return 0;
   compute_greedy_weak_splits();
+  return 1;
+}
+
+int tSplitsBlk::run_weak_clusters(const tSources& src)
+{
+  tSplitsSystem clusters;
+  const int ok = clusters.compute_wc(src.taxa, src.assumptions, src.distances);
+  if (ok)
+    splits_system->greedy_weakly_compatible_splits(&clusters);
+  message(" %d", clusters.get_n());
+  compatibility = splits_system->strongly_compatible() ? "compatible" : "weakly compatible";
+  message(" --> %d %s\n", splits_system->get_n(), text_of(compatibility));
+  return ok;
+}
+
+int tSplitsBlk::run_weak_clusters_tree(const tSources& src)
+{
+  tSplitsSystem clusters;
+  const int ok = clusters.compute_wc(src.taxa, src.assumptions, src.distances);
+  message(" %d", clusters.get_n());
+  if (ok) {
+    splits_system->greedy_compatible_splits(&clusters);
+    if (src.compute_cycle_fit_compat)
+      compatibility = "compatible";
+  }
+  message(" --> %d %s\n", splits_system->get_n(), text_of(compatibility));
+  return ok;
+}
+
+// Spectra over other taxa than these (not restricted to the active ones)
+// say nothing about their splits.
+bool tSplitsBlk::spectra_usable(const tSources& src) const
+{
+  if (src.spectra->valid() && src.spectra->get_ntax() == ntax)
+    return true;
+  message(" no valid QV_SPECTRA block for these %d taxa\n", ntax);
+  return false;
+}
+
+int tSplitsBlk::run_spectral(const tSources& src)
+{
+  if (!spectra_usable(src))
+    return 0;
+  splits_system->greedy_weakly_compatible_splits_spectra(src.spectra);
+  return 1;
+}
+
+int tSplitsBlk::run_spectral_tree(const tSources& src)
+{
+  if (!spectra_usable(src))
+    return 0;
+  splits_system->greedy_compatible_splits_spectra(src.spectra);
   return 1;
 }
 
@@ -1042,7 +1095,9 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
     else if (method && method->input == tInput::distances)
       ok = distances->valid();
     else if (method && method->input == tInput::spectra)
-      ok = spectra->valid();
+      // With characters the spectra were due: when there are none for these
+      // taxa, the method says why and fails rather than leaving old splits.
+      ok = (spectra->valid() && spectra->get_ntax() == taxa->get_ntax()) || characters->valid();
     else if (method && method->input == tInput::characters)
       ok = characters->valid();
     if (!ok) {

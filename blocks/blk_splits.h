@@ -142,6 +142,11 @@ private:
   int run_buneman_tree(const tSources& src);
   int run_refined(const tSources& src);
   int run_refined_weak(const tSources& src);
+  int run_weak_clusters(const tSources& src);
+  int run_weak_clusters_tree(const tSources& src);
+  bool spectra_usable(const tSources& src) const;
+  int run_spectral(const tSources& src);
+  int run_spectral_tree(const tSources& src);
   int run_likelihood(const tSources& src);
 };
 

@@ -1,7 +1,10 @@
 list(APPEND QV_CORE_SOURCES
   splits/buneman_tree.cpp
   splits/compute_cycle.cpp
+  splits/compute_spectra.cpp
   splits/compute_splits.cpp
+  splits/compute_wc.cpp
+  splits/hadamard.cpp
   splits/quartets.cpp
   splits/splits_decomp.cpp
   splits/splits_greedy.cpp

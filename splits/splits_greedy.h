@@ -3,6 +3,7 @@
 // adds the candidate order they share.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "splits/splits_sys.h"
@@ -20,3 +21,12 @@ bool compare(const tSplitCandidate& x, const tSplitCandidate& y);
 
 // Sorts candidates into that order.
 void sort_candidates(std::vector<tSplitCandidate>& candidates);
+
+// The selections on splits given by their binary codes over ntax <= 31 taxa
+// (bit t-1 stands for taxon t), for candidate lists far too long for split
+// sets: each test is a few word operations. `codes` are taken in the order
+// given; the results are the positions in `codes` of the splits kept, in
+// the order they were kept, the same as the selections on a split system. A code
+// with an empty side is no split and is skipped.
+std::vector<size_t> greedy_compatible_codes(int ntax, const std::vector<unsigned>& codes);
+std::vector<size_t> greedy_weakly_compatible_codes(int ntax, const std::vector<unsigned>& codes);

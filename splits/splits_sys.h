@@ -10,7 +10,9 @@
 // The split methods are members as well; each lives in its own source file:
 //   splits_sys.cpp      storage, compatibility, fit, restriction
 //   compute_cycle.cpp   circular ordering
-//   splits_greedy.cpp   greedy compatible / weakly compatible selections
+//   splits_greedy.cpp   greedy compatible / weakly compatible selections,
+//                       also straight from the spectra
+//   compute_wc.cpp      weak clusters
 //   splits_decomp.cpp, buneman_tree.cpp, compute_splits.cpp   distance methods
 #pragma once
 

@@ -8,4 +8,5 @@ list(APPEND QV_TEST_SOURCES
   tests/blocks/splits_test.cpp
   tests/blocks/taxa_test.cpp
   tests/blocks/splitsgraph_test.cpp
+  tests/blocks/spectra_test.cpp
 )

@@ -418,14 +418,6 @@ TEST(SplitsBlock, ComputesFromDistancesByTheChosenMethod)
   EXPECT_NE(cap.fe.logged.find("Computing compatible sub-system (GREEDY TREE): 5\n"), std::string::npos);
   EXPECT_EQ(s.get_nsplits(), 5);
   EXPECT_STREQ(s.get_compatibility(), "compatible");
-
-  // A method that cannot run yet makes the block invalid.
-  cap.fe.clear();
-  doc.read_string("assume no greedy_tree; assume method=wcsplits");
-  EXPECT_NE(cap.fe.logged.find("(Weak clusters, greedily): Method WCSPLITS not implemented\n"),
-            std::string::npos) << cap.fe.logged;
-  EXPECT_FALSE(s.valid());
-  EXPECT_EQ(s.get_nsplits(), 0);
 }
 
 TEST(SplitsBlock, ComputeFollowsTheUpdateBits)

@@ -4,4 +4,6 @@ list(APPEND QV_TEST_SOURCES
   tests/splits/splits_greedy_test.cpp
   tests/splits/splits_sort_test.cpp
   tests/splits/splits_sys_test.cpp
+  tests/splits/compute_spectra_test.cpp
+  tests/splits/compute_wc_test.cpp
 )

@@ -106,3 +106,39 @@ TEST(GreedySelection, SelectionsAreCompatibleAndMaximal)
     check_selection(weak, src, &tSplitsSystem::weakly_compatible);
   }
 }
+
+TEST(GreedySelection, BinaryCodesSelectAsSplitSets)
+{
+  std::mt19937 rng(11);
+  for (int round = 0; round < 60; round++) {
+    const int n = 4 + round % 6;
+    tSplitsSystem src;
+    src.set_ntax(n);
+    for (int s = 0; s < 30; s++) {
+      const unsigned code = 1 + static_cast<unsigned>(rng() % ((1u << n) - 2));
+      tSet S;
+      S.binary2set(n, static_cast<int>(code));
+      add(src, [&] { V v; for (int t = 1; t <= n; t++) if (S.is_element(t)) v.push_back(t); return v; }(),
+          static_cast<double>(rng() % 8));
+    }
+    std::vector<tSplitCandidate> order;
+    for (int i = 1; i <= src.nsplits; i++)
+      order.push_back({static_cast<float>(src.get_weight(i)), i});
+    sort_candidates(order);
+    std::vector<unsigned> codes;
+    for (const tSplitCandidate& c : order)
+      codes.push_back(static_cast<unsigned>(src.get_split(c.split)->set2binary()));
+
+    tSplitsSystem tree, weak;
+    tree.greedy_compatible_splits(&src);
+    weak.greedy_weakly_compatible_splits(&src);
+    const std::vector<size_t> tree_codes = greedy_compatible_codes(n, codes);
+    const std::vector<size_t> weak_codes = greedy_weakly_compatible_codes(n, codes);
+    ASSERT_EQ(tree_codes.size(), static_cast<size_t>(tree.nsplits));
+    ASSERT_EQ(weak_codes.size(), static_cast<size_t>(weak.nsplits));
+    for (int i = 1; i <= tree.nsplits; i++)
+      EXPECT_TRUE(tree.get_split(i)->split_equal(src.get_split(order[tree_codes[static_cast<size_t>(i - 1)]].split)));
+    for (int i = 1; i <= weak.nsplits; i++)
+      EXPECT_TRUE(weak.get_split(i)->split_equal(src.get_split(order[weak_codes[static_cast<size_t>(i - 1)]].split)));
+  }
+}

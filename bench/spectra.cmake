@@ -1,0 +1,1 @@
+qv_bench(spectra bench/bench_spectra.cpp)
