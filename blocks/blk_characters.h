@@ -127,7 +127,12 @@ private:
   std::vector<unsigned char> _mask; // 0..nchar+1; empty = every site active
   // Reading state of one MATRIX command.
   int dna_rna_data = 0;
+  int protein_data = 0;
   int warned_ambiguity = 0;
+  int warned_polymorphism = 0;
+  int set_close = 0;  // inside a polymorphic "(..)" or uncertain "{..}" cell: its closing bracket
+  // This read defines the taxa: the TAXA block was not valid when it began.
+  bool defines_taxa = false;
 
   void set_colors();
   bool set_datatype(const char* name);
@@ -137,8 +142,11 @@ private:
   void print_active_sites_message() const;
   unsigned char* row(int t) { return _rows[_row_of[t]].data(); }
 
+  int read_commands(tNexusInput* in, tTaxaBlk* taxa);
   int read_dimensions(tNexusInput* in, tTaxaBlk* taxa);
   int read_format(tNexusInput* in);
+  int read_flag_value(tNexusInput* in, const char* name, int& flag, bool& pending);
+  int refuse_data(tNexusInput* in, const char* what);
   int read_format_char(tNexusInput* in, const char* name, int& field);
   int read_charweights(tNexusInput* in);
   int read_matrix_command(tNexusInput* in, tTaxaBlk* taxa);
