@@ -1,12 +1,17 @@
 #include "blocks/blk_distances.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_characters.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/unused_commands.h"
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "distances/gapdist.h"
@@ -23,6 +28,17 @@ namespace {
 constexpr double TRIANGLE_EPSILON = 1e-8;
 
 bool known(double d) { return d != tDistancesBlk::UNKNOWN; }
+
+// In NEXUS an underscore in an unquoted word stands for a blank.
+bool same_label(const char* a, const char* b)
+{
+  for (; *a && *b; a++, b++) {
+    const char x = *a == '_' ? ' ' : *a, y = *b == '_' ? ' ' : *b;
+    if (x != y)
+      return false;
+  }
+  return *a == *b;
+}
 
 typedef int (*tTransformFunction)(tTaxaBlk*, tAssumptionsBlk*, tCharactersBlk*, tDistancesBlk*);
 
@@ -159,10 +175,13 @@ int tDistancesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
       ok = interleave ? read_matrix_interleave(in, taxa) : read_matrix(in, taxa);
       if (!ok)
         return 0;
-      if (!in->CompareNextToken(";"))
+      // The interleaved reader can only tell its end by the ";" itself.
+      if (!(interleave ? in->CompareCurrentToken(";") : in->CompareNextToken(";")))
         return in->Error("DISTANCES-Matrix", "Missing ';'?");
       _valid = 1;
       show_info();
+    } else if (skip_unused_command(in, "DISTANCES")) {
+      ok = 1;
     } else {
       return in->Error("DISTANCES", "Unknown command: %s", token);
     }
@@ -233,7 +252,12 @@ int tDistancesBlk::read_format(tNexusInput* in)
     } else if (in->CompareCurrentToken("DIAGONAL")) {
       diagonal = 1;
     } else if (in->CompareCurrentToken("INTERLEAVE")) {
-      return in->Error(where, "Interleave format not implemented");
+      interleave = 1;
+    } else if (in->CompareCurrentToken("NODIAGONAL")) {
+      // The spelling of the NEXUS standard, one word.
+      if (same_token(triangle.c_str(), "BOTH"))
+        return in->Error(where, "%s", inconsistent);
+      diagonal = 0;
     } else if (in->CompareCurrentToken("NO")) {
       in->NextToken();
       if (in->CompareCurrentToken("LABELS")) {
@@ -307,7 +331,7 @@ int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
         return in->Error(where, "Unexpected EOF");
       if (same_token(taxa->getlabel(i), "_DETECT_"))
         taxa->setlabel(i, token);
-      else if (std::strcmp(token, taxa->getlabel(i)) != 0)
+      else if (std::strcmp(token, taxa->getlabel(i)) != 0 && !same_label(token, taxa->getlabel(i)))
         return in->Error(where, "Labels differ from those defined in TAXA-block");
     }
     int first = 0, last = 0;
@@ -329,10 +353,63 @@ int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
   return 1;
 }
 
+// Pages of rows, each row a label and the values on the rest of its line;
+// each value goes to the next column its row still lacks. Ends at the ";",
+// which is left as the current token.
 int tDistancesBlk::read_matrix_interleave(tNexusInput* in, tTaxaBlk* taxa)
 {
-  (void)taxa;
-  return in->Error("DISTANCES-matrix", "Interleave format not implemented");
+  const char* where = "DISTANCES-matrix";
+  if (!labels)
+    return in->Error(where, "Interleave format needs labels");
+  tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
+  std::vector<int> next(static_cast<size_t>(ntax) + 1, 0), last(static_cast<size_t>(ntax) + 1, 0);
+  for (int i = 1; i <= ntax; i++)
+    if (!columns(i, &next[i], &last[i]))
+      return in->Error(where, "Unknown triangle type");
+  for (;;) {
+    const char* token = in->NextToken();
+    if (!token)
+      return in->Error(where, "Unexpected EOF");
+    if (in->CompareCurrentToken(";") && !in->CurrentTokenQuoted())
+      break;
+    int i = 0;
+    for (int t = 1; t <= ntax && i == 0; t++)
+      if (same_label(taxa->getlabel(t), token))
+        i = t;
+    // Rows of the first page name the taxa a _DETECT_ list leaves open.
+    for (int t = 1; t <= ntax && i == 0; t++)
+      if (same_token(taxa->getlabel(t), "_DETECT_")) {
+        taxa->setlabel(t, token);
+        i = t;
+      }
+    if (i == 0)
+      return in->Error(where, "Labels differ from those defined in TAXA-block");
+    const char* line = in->NextLineToken();
+    std::string rest = line ? line : "";
+    size_t p = 0;
+    for (;;) {
+      p = rest.find_first_not_of(" \t\f\v", p);
+      if (p == std::string::npos)
+        break;
+      const size_t end = std::min(rest.find_first_of(" \t\f\v", p), rest.size());
+      const std::string word = rest.substr(p, end - p);
+      p = end;
+      if (next[i] > last[i])
+        return in->Error(where, "Too many values in row %d", i);
+      char* stop = nullptr;
+      const double value = std::strtod(word.c_str(), &stop);
+      if (stop == word.c_str() + word.size() && !std::isnan(value) && value != -HUGE_VAL)
+        set_matrix(i, next[i]++, value);
+      else if (static_cast<unsigned char>(word[0]) == missing)
+        set_matrix(i, next[i]++, UNKNOWN);
+      else
+        return in->Error(where, "Real number expected");
+    }
+  }
+  for (int i = 1; i <= ntax; i++)
+    if (next[i] <= last[i])
+      return in->Error(where, "Too few values in row %d", i);
+  return 1;
 }
 
 // While taxa are excluded the block holds only the active rows; new values

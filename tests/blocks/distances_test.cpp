@@ -119,7 +119,7 @@ TEST(DistancesBlock, SyntaxErrorsGiveTheirTextsAndLeaveTheBlockInvalid)
     {"; FORMAT TRIANGLE=SIDEWAYS;", "DISTANCES-format: Bad triangle command"},
     {"; FORMAT MISSING=;;", "DISTANCES-format: Bad MISSING command"},
     {"; FORMAT NO TOKENS;", "DISTANCES-format: Bad NO [LABELS|TOKENS] command"},
-    {"; FORMAT INTERLEAVE;", "DISTANCES-format: Interleave format not implemented"},
+    {"; FORMAT INTERLEAVE NO LABELS; MATRIX 0;", "DISTANCES-matrix: Interleave format needs labels"},
     {"; DIMENSIONS NTAX=5;", "DISTANCES-dimensions: Expected NTAX=4"},
     {"; DIMENSIONS NCHAR=many;", "DISTANCES-dimensions: Bad NCHAR command"},
     {"; DIMENSIONS NCHAR=7;", "DISTANCES-dimensions: Expected NCHAR=0"},

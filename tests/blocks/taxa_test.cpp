@@ -108,7 +108,7 @@ TEST(TaxaBlock, PrintsLabelsThatReadBackUnchanged)
   const std::string text = printed(taxa);
   EXPECT_EQ(text, "BEGIN taxa;\n    DIMENSIONS ntax=7;\nTAXLABELS\n[1]    Mus\n"
                   "[2]    'Homo sapiens'\n[3]    'it''s'\n[4]    'a[1]'\n[5]    ''\n"
-                  "[6]    'x;y'\n[7]    (a-b)/c\n;\nEND;\n");
+                  "[6]    'x;y'\n[7]    '(a-b)/c'\n;\nEND;\n");
   EXPECT_EQ(read_block(again, text), 1);
   EXPECT_EQ(labels_of(again), labels_of(taxa));
 
