@@ -402,6 +402,44 @@ int tCharactersBlk::read_flag_value(tNexusInput* in, const char* name, int& flag
   return 1;
 }
 
+// EQUATE="s=x s=(xy) s={xy} ...": each symbol s stands for a state x, or for
+// a set of states, which reads as a polymorphic cell does (missing).
+int tCharactersBlk::read_equate(tNexusInput* in)
+{
+  const char* usage = "Usage: EQUATE=\"symbol=expansion ...\"";
+  const char* where = "CHARACTERS-format";
+  if (!in->CompareNextToken("=") || !in->CompareNextToken("\""))
+    return in->Error(where, "%s", usage);
+  for (;;) {
+    if (!in->NextToken() || in->CompareCurrentToken(";"))
+      return in->Error(where, "%s", usage);
+    if (in->CompareCurrentToken("\""))
+      return 1;
+    const std::string symbol = in->CurrentToken();
+    if (symbol.size() != 1 || !in->CompareNextToken("=") || !in->NextToken())
+      return in->Error(where, "%s", usage);
+    unsigned char s = static_cast<unsigned char>(symbol[0]);
+    if (!respectcase)
+      s = upper(s);
+    const std::string first = in->CurrentToken();
+    if (first == "(" || first == "{") {
+      const char* close = first == "(" ? ")" : "}";
+      while (in->NextToken() && !in->CompareCurrentToken(close))
+        if (in->CompareCurrentToken(";") || in->CompareCurrentToken("\""))
+          return in->Error(where, "%s", usage);
+      if (!in->CurrentToken())
+        return in->Error(where, "%s", usage);
+      equate_set[s] = 1;
+    } else if (first.size() == 1) {
+      unsigned char x = static_cast<unsigned char>(first[0]);
+      equate_to[s] = respectcase ? x : upper(x);
+    } else {
+      return in->Error(where, "%s", usage);
+    }
+    add_unique(_all_symbols, s);
+  }
+}
+
 // Data the transforms cannot use is named once, and the block is not read.
 int tCharactersBlk::refuse_data(tNexusInput* in, const char* what)
 {
@@ -477,7 +515,12 @@ int tCharactersBlk::read_format(tNexusInput* in)
       if (!ok)
         return in->Error(where, "Usage: SYMBOLS = \" symbol symbol ..\"");
     } else if (in->CompareCurrentToken("EQUATE")) {
-      return in->Error(where, "EQUATE command not implemented");
+      if (!read_equate(in))
+        return 0;
+    } else if (in->CompareCurrentToken("NOLABELS")) {
+      labels = 0;  // the NEXUS spellings of NO LABELS and NO TOKENS, one word each
+    } else if (in->CompareCurrentToken("NOTOKENS")) {
+      tokens = 0;
     } else if (in->CompareCurrentToken("NO")) {
       in->NextToken();
       if (in->CompareCurrentToken("LABELS"))
@@ -613,6 +656,12 @@ int tCharactersBlk::state_of(int x, unsigned char& state)
     set_close = c == '(' ? ')' : '}';
     return 3;
   }
+  if (equate_set[c]) {
+    set_close = c;  // closes at once: the same note and the missing symbol
+    return state_of(x, state);
+  }
+  if (equate_to[c] != 0)
+    c = state = equate_to[c];
   if (c == 0 || _all_symbols.find(static_cast<char>(c)) == std::string::npos)
     return 0;
   if (matchchar != 0 && c == matchchar)

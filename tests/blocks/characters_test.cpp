@@ -220,7 +220,7 @@ TEST_F(Characters, SyntaxErrorsNameTheirPlace)
     {"DIMENSIONS NCHAR=4; FORMAT INTERLEAVE=MAYBE;", "CHARACTERS-format: Usage: INTERLEAVE[=YES|NO]"},
     {"DIMENSIONS NCHAR=4; FORMAT LABELS=RIGHT;", "CHARACTERS-format: Usage: LABELS[=YES|NO]"},
     {"DIMENSIONS NCHAR=4; FORMAT INTERLEAVE; MATRIX\na 01(01\n", "CHARACTERS-matrix: Unterminated state set (character pos: 3)"},
-    {"DIMENSIONS NCHAR=4; FORMAT EQUATE=\"X=(AC)\";", "CHARACTERS-format: EQUATE command not implemented"},
+    {"DIMENSIONS NCHAR=4; FORMAT EQUATE=\"X=AC\";", "CHARACTERS-format: Usage: EQUATE=\"symbol=expansion ...\""},
     {"DIMENSIONS NCHAR=4; FORMAT NO WAY;", "CHARACTERS-format: Usage: NO [INTERLEAVE|LABELS|TOKENS|TRANSPOSE]"},
     {"DIMENSIONS NCHAR=4; FORMAT DATAPOINT=FREQUENCY;", "CHARACTERS-format: Bad DATAPOINT command"},
     {"DIMENSIONS NCHAR=4; FORMAT FOO;", "CHARACTERS-format: Unknown command: FOO"},
@@ -292,6 +292,10 @@ TEST_F(Characters, PolymorphicAndAmbiguousCellsAreMissingWithOneNote)
   ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT INTERLEAVE; MATRIX\na 0(0,1)\nb 11\nc {01}0\na 1\nb 0\nc 1\n;",
                  &interleaved), 1);
   EXPECT_EQ(rows(interleaved), (tStrings{"0?1", "110", "?01"}));
+  tCharactersBlk equated;
+  ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT DATATYPE=DNA EQUATE=\"Q=(AC) z={CG} U=T\"; MATRIX a QCU b zqt c ACG;",
+                 &equated), 1);
+  EXPECT_EQ(rows(equated), (tStrings{"?CT", "??T", "ACG"}));
   tCharactersBlk protein;
   ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT DATATYPE=PROTEIN; MATRIX a ARN b BX* c ZVN;", &protein), 1);
   EXPECT_EQ(rows(protein), (tStrings{"ARN", "???", "ZVN"}));
