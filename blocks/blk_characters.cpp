@@ -53,18 +53,6 @@ void add_unique(std::string& s, unsigned char c)
     s += static_cast<char>(c);
 }
 
-// In NEXUS an underscore in an unquoted word stands for a blank, so that
-// 'Homo sapiens' in TAXA and Homo_sapiens in a matrix name the same taxon.
-bool same_label(const char* a, const char* b)
-{
-  for (; *a && *b; a++, b++) {
-    const char x = *a == '_' ? ' ' : *a, y = *b == '_' ? ' ' : *b;
-    if (x != y)
-      return false;
-  }
-  return *a == *b;
-}
-
 // Writes blanks until the line holds `width` characters.
 void pad_to(std::string& line, size_t width)
 {
@@ -688,7 +676,7 @@ int tCharactersBlk::read_row_label(tNexusInput* in, tTaxaBlk* taxa, int t, bool 
     taxa->setlabel(t, token);
     return 1;
   }
-  if (label != token && !same_label(label.c_str(), token))
+  if (!same_nexus_label(label.c_str(), token))
     return in->Error(MATRIX_WHERE, "Label %d differs definition in TAXA-block (%s v.s %s) (character pos: %d)", t,
                      token, label.c_str(), pos);
   return 1;

@@ -29,17 +29,6 @@ constexpr double TRIANGLE_EPSILON = 1e-8;
 
 bool known(double d) { return d != tDistancesBlk::UNKNOWN; }
 
-// In NEXUS an underscore in an unquoted word stands for a blank.
-bool same_label(const char* a, const char* b)
-{
-  for (; *a && *b; a++, b++) {
-    const char x = *a == '_' ? ' ' : *a, y = *b == '_' ? ' ' : *b;
-    if (x != y)
-      return false;
-  }
-  return *a == *b;
-}
-
 typedef int (*tTransformFunction)(tTaxaBlk*, tAssumptionsBlk*, tCharactersBlk*, tDistancesBlk*);
 
 struct tTransform {
@@ -331,7 +320,7 @@ int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
         return in->Error(where, "Unexpected EOF");
       if (same_token(taxa->getlabel(i), "_DETECT_"))
         taxa->setlabel(i, token);
-      else if (std::strcmp(token, taxa->getlabel(i)) != 0 && !same_label(token, taxa->getlabel(i)))
+      else if (!same_nexus_label(token, taxa->getlabel(i)))
         return in->Error(where, "Labels differ from those defined in TAXA-block");
     }
     int first = 0, last = 0;
@@ -374,7 +363,7 @@ int tDistancesBlk::read_matrix_interleave(tNexusInput* in, tTaxaBlk* taxa)
       break;
     int i = 0;
     for (int t = 1; t <= ntax && i == 0; t++)
-      if (same_label(taxa->getlabel(t), token))
+      if (same_nexus_label(taxa->getlabel(t), token))
         i = t;
     // Rows of the first page name the taxa a _DETECT_ list leaves open.
     for (int t = 1; t <= ntax && i == 0; t++)

@@ -632,3 +632,13 @@ std::string nexus_label(const char* label)
   }
   return text + "'";
 }
+
+bool same_nexus_label(const char* a, const char* b)
+{
+  for (; *a && *b; a++, b++) {
+    const char x = *a == '_' ? ' ' : *a, y = *b == '_' ? ' ' : *b;
+    if (x != y)
+      return false;
+  }
+  return *a == *b;
+}

@@ -149,3 +149,7 @@ private:
 // written as it is, or in single quotes (inner quotes doubled) when it is
 // empty or holds blanks, control characters or any NEXUS punctuation.
 std::string nexus_label(const char* label);
+// Whether two labels name the same taxon: equal, where an underscore counts
+// as a blank (in NEXUS it stands for one in an unquoted word), so that
+// 'Homo sapiens' and Homo_sapiens are one label.
+bool same_nexus_label(const char* a, const char* b);

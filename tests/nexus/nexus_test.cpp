@@ -345,3 +345,20 @@ TEST(NexusLabel, QuotesOnlyWhatWouldNotReadBack)
     EXPECT_TRUE(in.CompareNextToken(";"));
   }
 }
+
+TEST(NexusLabel, UnderscoresMatchBlanksAndLinesAreReadToTheirEnd)
+{
+  EXPECT_TRUE(same_nexus_label("Homo sapiens", "Homo_sapiens"));
+  EXPECT_TRUE(same_nexus_label("a_b", "a_b"));
+  EXPECT_FALSE(same_nexus_label("Homo sapiens", "Homo_sapiens_"));
+  EXPECT_FALSE(same_nexus_label("ab", "a b"));
+  tNexusInput in;
+  in.OpenString("x 1 [c] 2\ny\r\nz 3;");
+  const char* expect[][2] = {{"x", " 1  2"}, {"y", ""}, {"z", " 3"}};
+  for (const auto& e : expect) {
+    EXPECT_STREQ(in.NextToken(), e[0]);
+    EXPECT_STREQ(in.NextLineToken(), e[1]);
+  }
+  EXPECT_STREQ(in.NextToken(), ";");
+  EXPECT_EQ(in.NextLineToken(), nullptr);
+}
