@@ -341,16 +341,17 @@ int tCharactersBlk::read_dimensions(tNexusInput* in, tTaxaBlk* taxa)
   }
   if (!have_nchar)
     return 1;
-  if (!taxa->valid()) {
-    if (n < 1)
-      return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
-    taxa->define_from_matrix(n);
-  }
-  const int taxa_ntax = taxa->get_ntax();
+  if (!taxa->valid() && n < 1)
+    return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
+  const int taxa_ntax = taxa->valid() ? taxa->get_ntax() : n;
   if (ntax != taxa_ntax || nchar != m) {
     if (!set_nchar_ntax(taxa_ntax, m))
       return in->Error("CHARACTERS", "Illegal values: ntax=%d nchar=%d", taxa_ntax, m);
   }
+  // The taxa come after the matrix is sized, so that whatever guards the
+  // matrix against absurd dimensions guards them too.
+  if (!taxa->valid())
+    taxa->define_from_matrix(n);
   taxa->set_active_nchar(m);
   if (m > PROGRESS_NCHAR)
     message("CHARACTERS:");
