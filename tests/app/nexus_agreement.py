@@ -106,7 +106,7 @@ def main():
                 continue  # read, and rightly refused for analysis: nothing saved to compare cell by cell
             ours = load_matrix(saved)
             if ours is None:
-                problems.append("%s: DendroPy cannot read what Quivet saved" % name)
+                problems.append("%s: DendroPy cannot read what Quivet wrote" % name)
                 continue
             missing = re.search(r"missing=(\S)", open(saved, errors="replace").read())
             problems += compare(name, theirs, ours, missing.group(1) if missing else "?")
