@@ -214,8 +214,26 @@ int tDistancesBlk::read_format(tNexusInput* in)
 {
   const char* where = "DISTANCES-format";
   const char* inconsistent = "Inconsistant commands: TRIANGLE=BOTH and NO DIAGONAL";
+  bool pending = false;  // the current token is the next item, already read
+  // LABELS, DIAGONAL and INTERLEAVE may carry "=YES|NO" (LABELS also =LEFT).
+  auto flag_value = [&](const char* name, int* flag) {
+    *flag = 1;
+    if (!in->CompareNextToken("=")) {
+      pending = true;
+      return 1;
+    }
+    in->NextToken();
+    if (in->CompareCurrentToken("NO"))
+      *flag = 0;
+    else if (!in->CompareCurrentToken("YES") && !(same_token(name, "LABELS") && in->CompareCurrentToken("LEFT")))
+      return in->Error(where, "Usage: %s[=YES|NO]", name);
+    if (!*flag && same_token(name, "DIAGONAL") && same_token(triangle.c_str(), "BOTH"))
+      return in->Error(where, "%s", inconsistent);
+    return 1;
+  };
   for (;;) {
-    const char* token = in->NextToken();
+    const char* token = pending ? in->CurrentToken() : in->NextToken();
+    pending = false;
     if (!token)
       return in->Error(where, "Unexpected EOF");
     if (in->CompareCurrentToken(";"))
@@ -237,11 +255,16 @@ int tDistancesBlk::read_format(tNexusInput* in)
           !set_char(static_cast<unsigned char>(c), &missing))
         return in->Error(where, "Bad MISSING command");
     } else if (in->CompareCurrentToken("LABELS")) {
-      labels = 1;
+      if (!flag_value("LABELS", &labels))
+        return 0;
     } else if (in->CompareCurrentToken("DIAGONAL")) {
-      diagonal = 1;
+      if (!flag_value("DIAGONAL", &diagonal))
+        return 0;
     } else if (in->CompareCurrentToken("INTERLEAVE")) {
-      interleave = 1;
+      if (!flag_value("INTERLEAVE", &interleave))
+        return 0;
+    } else if (in->CompareCurrentToken("NOLABELS")) {
+      labels = 0;
     } else if (in->CompareCurrentToken("NODIAGONAL")) {
       // The spelling of the NEXUS standard, one word.
       if (same_token(triangle.c_str(), "BOTH"))

@@ -302,7 +302,8 @@ TEST(DistancesBlock, InterleavedAndOneWordLayoutsReadAsThePlainOne)
     "; FORMAT INTERLEAVE TRIANGLE=UPPER; MATRIX\na 0 1 [ruler] 2\nb 0 1.5\nc 0\na 3\nb 2.5\nc 1.25\nd 0\n;\nEND",
     "; FORMAT TRIANGLE=UPPER NODIAGONAL INTERLEAVE; MATRIX\na 1 2\r\nb 1.5\r\nc\r\na 3\r\nb 2.5\r\nc 1.25\r\nd;\r\nEND",
     "; FORMAT INTERLEAVE TRIANGLE=BOTH; MATRIX\na 0 1\nb 1 0\nc 2 1.5\nd 3 2.5\na 2 3\nb 1.5 2.5\nc 0 1.25\nd 1.25 0\n;END",
-    "; TITLE d; LINK TAXA=t; FORMAT INTERLEAVE; MATRIX\na 0\nb 1 0\nc 2 1.5\nd 3 2.5\nc 0\nd 1.25 0\n;END",
+    "; TITLE d; LINK TAXA=t; FORMAT INTERLEAVE=YES LABELS=LEFT; MATRIX\na 0\nb 1 0\nc 2 1.5\nd 3 2.5\nc 0\nd 1.25 0\n;END",
+    "; FORMAT DIAGONAL=NO INTERLEAVE=NO LABELS; MATRIX a b 1 c 2 1.5 d 3 2.5 1.25; END",
   };
   for (const char* text : layouts) {
     SCOPED_TRACE(text);
