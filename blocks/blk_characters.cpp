@@ -486,13 +486,20 @@ int tCharactersBlk::read_format(tNexusInput* in)
       char* list = nullptr;
       bool ok = in->CompareNextToken("=");
       if (ok) {
-        // Quoted as the standard asks, or one bare word of symbols (SYMBOLS=01).
+        // In double quotes as the standard asks; failing that, when the list
+        // is the very token behind "=", one bare word (SYMBOLS=01) or a
+        // single-quoted list, blanks apart.
         ok = in->ReadNextSymbolList(&list);
-        if (!ok && !in->CurrentTokenQuoted() && in->PreviousToken() && std::strcmp(in->PreviousToken(), "=") == 0 &&
-            in->CurrentToken() && std::strlen(in->CurrentToken()) > 0 && !in->CompareCurrentToken(";") &&
-            std::strpbrk(in->CurrentToken(), tNexusInput::DEFAULT_PUNCTUATION) == nullptr) {
-          list = my_strdup(in->CurrentToken());
-          ok = true;
+        const char* word = in->CurrentToken();
+        const bool behind_equals = in->PreviousToken() && std::strcmp(in->PreviousToken(), "=") == 0;
+        if (!ok && behind_equals && word && *word &&
+            (in->CurrentTokenQuoted() || std::strpbrk(word, tNexusInput::DEFAULT_PUNCTUATION) == nullptr)) {
+          free(list);
+          list = nullptr;
+          for (const char* p = word; *p; p++)
+            if (*p != ' ' && *p != '\t')
+              list = appendchar(list, *p);
+          ok = list != nullptr;
         }
       }
       if (ok) {
