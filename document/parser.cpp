@@ -160,6 +160,8 @@ private:
   // Character blocks of this stream so far, and the one in use (0: none).
   int char_blocks = 0;
   int char_block_used = 0;
+  // A TAXA block (or a block that made the taxa) was read in this stream.
+  bool taxa_in_stream = false;
   void print_block(const char* name, tNexusOutput* out, int consistent, const char* where);
 };
 
@@ -551,6 +553,7 @@ tParser::tStep tParser::begin()
     }
     doc->taxa->read(in);
     doc->assumptions->update.unpost(1);
+    taxa_in_stream = true;
   } else if (doc->characters->compare_name(n) || same_token(n, "DATA")) {
     characters_block(n);
   } else if (doc->distances->compare_name(n)) {
@@ -595,7 +598,6 @@ tParser::tStep tParser::begin()
 // be read is used and the log says which.
 void tParser::characters_block(const char* name)
 {
-  tUpdate& update = doc->assumptions->update;
   tTaxaBlk* taxa = doc->taxa.get();
   char_blocks++;
   if (char_block_used > 0 && doc->characters->valid()) {
@@ -603,14 +605,25 @@ void tParser::characters_block(const char* name)
             char_block_used);
     return;
   }
+  // A DATA block brings its own taxa unless a TAXA block came before it:
+  // like a new TAXA block, it starts a new document.
+  if (same_token(name, "DATA") && !taxa_in_stream && taxa->valid()) {
+    doc->reset();
+    if (!in->IsFile())
+      doc->set_title(nullptr);
+    taxa = doc->taxa.get();
+  }
   // What a block of this stream that failed had set must not shape the next one.
   if (char_blocks > 1 && !doc->characters->valid())
     doc->characters = std::make_unique<tCharactersBlk>();
   const bool had_taxa = taxa->valid();
   if (!doc->characters->read(in, taxa))
     return;
-  if (!had_taxa)
+  tUpdate& update = doc->assumptions->update;
+  if (!had_taxa) {
     update.unpost(1);
+    taxa_in_stream = true;
+  }
   taxa->set_nchar(doc->characters->get_nchar());
   update.unpost(2);
   update.post(4 | 8 | 64);

@@ -208,4 +208,13 @@ TEST(Parser, TheFirstCharacterBlockThatReadsIsUsed)
   ASSERT_TRUE(again.characters->valid());
   EXPECT_STREQ(again.taxa->getlabel(1), "a b");
   EXPECT_EQ(again.characters->get_matrix(1, 3), '-');
+  // A later DATA block without a TAXA block before it starts a new document,
+  // as a TAXA block would; with one before it, it uses those taxa.
+  again.read_string("begin data; dimensions ntax=3 nchar=1; matrix x 0 y 1 z 1; end;");
+  ASSERT_TRUE(again.characters->valid());
+  EXPECT_EQ(again.taxa->get_ntax(), 3);
+  EXPECT_STREQ(again.taxa->getlabel(3), "z");
+  again.read_string((std::string(THREE_TAXA) + "begin data; dimensions ntax=3 nchar=1; matrix a 0 b 1 'c d' 1; end;").c_str());
+  ASSERT_TRUE(again.characters->valid());
+  EXPECT_STREQ(again.taxa->getlabel(3), "c d");
 }
