@@ -7,6 +7,7 @@
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/unused_commands.h"
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "core/random.h"
@@ -18,8 +19,13 @@ namespace {
 constexpr int PROGRESS_NCHAR = 500;
 // Nucleotide ambiguity codes, read as the missing symbol in DNA and RNA data.
 const char* const AMBIGUITY_CODES = "RYMKSWHBVDN";
+// Protein codes for "either of two" or "any" amino acid and the stop codon,
+// read as the missing symbol in PROTEIN data.
+const char* const PROTEIN_AMBIGUITY_CODES = "BX*";
 // While an interleaved row is read, only line ends separate tokens.
 const char* const LINE_SPACE = "\f\n\r\v";
+// ... and only ";" ends one, so that commas inside (0,1) stay in the row.
+const char* const LINE_PUNCTUATION = ";";
 const char* const MATRIX_WHERE = "CHARACTERS-matrix";
 
 struct tDatatype {
@@ -32,8 +38,11 @@ const tDatatype DATATYPES[] = {
   {"STANDARD", "01", ""},
   {"DNA", "ACGT", AMBIGUITY_CODES},
   {"RNA", "ACGU", AMBIGUITY_CODES},
-  {"PROTEIN", "ARNDCQEGHILKMFPSTWYVZ", ""},
+  {"PROTEIN", "ARNDCQEGHILKMFPSTWYVZ", PROTEIN_AMBIGUITY_CODES},
 };
+
+// Datatypes of other programs that the distance transforms have no meaning for.
+const char* const UNANALYSABLE_DATATYPES[] = {"CONTINUOUS", "MIXED"};
 
 // Folds ASCII letters only: states are bytes, whatever the locale.
 unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c; }
@@ -115,6 +124,9 @@ void tCharactersBlk::set_colors()
 
 bool tCharactersBlk::set_datatype(const char* name)
 {
+  // The NEXUS name for nucleotide data of unstated kind; it is coded as DNA.
+  if (same_token(name, "NUCLEOTIDE"))
+    name = "DNA";
   for (const tDatatype& type : DATATYPES) {
     if (!same_token(name, type.name))
       continue;
@@ -240,8 +252,25 @@ void tCharactersBlk::set_charweight(int c, double x)
 
 int tCharactersBlk::read(tNexusInput* in, tTaxaBlk* taxa)
 {
-  if (!taxa || !taxa->valid())
+  if (!taxa)
     return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
+  // Without a TAXA block the block's own NTAX and row labels define the taxa.
+  defines_taxa = !taxa->valid();
+  const int ok = read_commands(in, taxa);
+  if (defines_taxa) {
+    if (ok && taxa->valid()) {
+      taxa->label_undetected();
+      message("TAXA: Read %d taxa from the matrix\n", taxa->get_ntax());
+    } else {
+      taxa->discard();
+    }
+  }
+  defines_taxa = false;
+  return ok;
+}
+
+int tCharactersBlk::read_commands(tNexusInput* in, tTaxaBlk* taxa)
+{
   if (!in->CompareNextToken(";"))
     return in->Error("CHARACTERS", "Missing ';'");
   // Rows sized for another taxon count (a block that failed before the taxa
@@ -252,9 +281,16 @@ int tCharactersBlk::read(tNexusInput* in, tTaxaBlk* taxa)
   for (;;) {
     if (!in->NextToken())
       return in->Error("CHARACTERS", "Unexpected EOF");
-    if (in->CurrentTokenIsEnd())
+    if (in->CurrentTokenIsEnd()) {
+      if (defines_taxa && !taxa->valid())
+        return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
       return 1;
+    }
     const bool dimensions = in->CompareCurrentToken("DIMENSIONS");
+    if (!dimensions && skip_unused_command(in, "CHARACTERS"))
+      continue;
+    if (!dimensions && !taxa->valid())
+      return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
     if (!dimensions && nchar == 0)
       return in->Error("CHARACTERS", "DIMENSIONS command must come first");
 
@@ -264,13 +300,6 @@ int tCharactersBlk::read(tNexusInput* in, tTaxaBlk* taxa)
     } else if (in->CompareCurrentToken("FORMAT")) {
       if (!read_format(in))
         return 0;
-    } else if (in->CompareCurrentToken("ELIMINATE") || in->CompareCurrentToken("ELMINATE") ||
-               in->CompareCurrentToken("TAXLABELS") || in->CompareCurrentToken("CHARSTATELABELS") ||
-               in->CompareCurrentToken("CHARLABELS") || in->CompareCurrentToken("STATELABELS")) {
-      in->Warning("CHARACTERS", "%s command not implemented", in->CurrentToken());
-      // Token by token, so that a ';' inside a quoted label does not end the command.
-      while (in->NextToken() && !in->CompareCurrentToken(";")) {
-      }
     } else if (in->CompareCurrentToken("CHARWEIGHTS")) {
       if (!read_charweights(in))
         return 0;
@@ -290,28 +319,42 @@ int tCharactersBlk::read_dimensions(tNexusInput* in, tTaxaBlk* taxa)
   in->NextToken();
   if (in->CompareCurrentToken("NEWTAXA"))
     return in->Error("CHARACTERS-dimensions", "NEWTAXA not implemented");
-  const int taxa_ntax = taxa->get_ntax();
-  if (in->CompareCurrentToken("NTAX")) {
-    int n = 0;
-    if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n != taxa_ntax)
-      return in->Error("CHARACTERS-dimensions", "Expected NTAX=%d", taxa_ntax);
-    in->NextToken();
-  }
-  int m = 0;
-  if (in->CompareCurrentToken("NCHAR") && in->CompareNextToken("=") && in->ReadNextTokenInt(&m) &&
-      in->CompareNextToken(";")) {
-    if (ntax != taxa_ntax || nchar != m) {
-      if (!set_nchar_ntax(taxa_ntax, m))
-        return in->Error("CHARACTERS", "Illegal values: ntax=%d nchar=%d", taxa_ntax, m);
+  // NTAX and NCHAR in either order.
+  int n = 0, m = 0;
+  bool have_nchar = false;
+  while (in->CurrentToken() && !in->CompareCurrentToken(";")) {
+    if (in->CompareCurrentToken("NTAX")) {
+      const bool number = in->CompareNextToken("=") && in->ReadNextTokenInt(&n) && n >= 1;
+      if (taxa->valid() && (!number || n != taxa->get_ntax()))
+        return in->Error("CHARACTERS-dimensions", "Expected NTAX=%d", taxa->get_ntax());
+      if (!number)
+        return in->Error("CHARACTERS-dimensions", "Usage: NTAX=number-of-taxa");
+    } else if (in->CompareCurrentToken("NCHAR") && in->CompareNextToken("=") && in->ReadNextTokenInt(&m)) {
+      have_nchar = true;
+    } else {
+      // A malformed clause is passed over.
+      while (in->CurrentToken() && !in->CompareCurrentToken(";"))
+        in->NextToken();
+      return 1;
     }
-    taxa->set_active_nchar(m);
-    if (m > PROGRESS_NCHAR)
-      message("CHARACTERS:");
-    return 1;
-  }
-  // A malformed NCHAR clause is passed over.
-  while (in->CurrentToken() && !in->CompareCurrentToken(";"))
     in->NextToken();
+  }
+  if (!have_nchar)
+    return 1;
+  if (!taxa->valid() && n < 1)
+    return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
+  const int taxa_ntax = taxa->valid() ? taxa->get_ntax() : n;
+  if (ntax != taxa_ntax || nchar != m) {
+    if (!set_nchar_ntax(taxa_ntax, m))
+      return in->Error("CHARACTERS", "Illegal values: ntax=%d nchar=%d", taxa_ntax, m);
+  }
+  // The taxa come after the matrix is sized, so that whatever guards the
+  // matrix against absurd dimensions guards them too.
+  if (!taxa->valid())
+    taxa->define_from_matrix(n);
+  taxa->set_active_nchar(m);
+  if (m > PROGRESS_NCHAR)
+    message("CHARACTERS:");
   return 1;
 }
 
@@ -330,20 +373,96 @@ int tCharactersBlk::read_format_char(tNexusInput* in, const char* name, int& fie
   return 1;
 }
 
+// Reads the optional "= value" behind a format flag. A value of NO clears
+// the flag; YES (and LEFT for LABELS) sets it. Without "=" the token read is
+// the next item, and `pending` says so.
+int tCharactersBlk::read_flag_value(tNexusInput* in, const char* name, int& flag, bool& pending)
+{
+  flag = 1;
+  if (!in->CompareNextToken("=")) {
+    pending = true;
+    return 1;
+  }
+  in->NextToken();
+  if (in->CompareCurrentToken("NO"))
+    flag = 0;
+  else if (!in->CompareCurrentToken("YES") && !(same_token(name, "LABELS") && in->CompareCurrentToken("LEFT")))
+    return in->Error("CHARACTERS-format", "Usage: %s[=YES|NO]", name);
+  return 1;
+}
+
+// EQUATE="s=x s=(xy) s={xy} ...": each symbol s stands for a state x, or for
+// a set of states, which reads as a polymorphic cell does (missing).
+int tCharactersBlk::read_equate(tNexusInput* in)
+{
+  const char* usage = "Usage: EQUATE=\"symbol=expansion ...\"";
+  const char* where = "CHARACTERS-format";
+  if (!in->CompareNextToken("=") || !in->CompareNextToken("\""))
+    return in->Error(where, "%s", usage);
+  for (;;) {
+    if (!in->NextToken() || in->CompareCurrentToken(";"))
+      return in->Error(where, "%s", usage);
+    if (in->CompareCurrentToken("\""))
+      return 1;
+    const std::string symbol = in->CurrentToken();
+    if (symbol.size() != 1 || !in->CompareNextToken("=") || !in->NextToken())
+      return in->Error(where, "%s", usage);
+    unsigned char s = static_cast<unsigned char>(symbol[0]);
+    if (!respectcase)
+      s = upper(s);
+    const std::string first = in->CurrentToken();
+    if (first == "(" || first == "{") {
+      const char* close = first == "(" ? ")" : "}";
+      while (in->NextToken() && !in->CompareCurrentToken(close))
+        if (in->CompareCurrentToken(";") || in->CompareCurrentToken("\""))
+          return in->Error(where, "%s", usage);
+      if (!in->CurrentToken())
+        return in->Error(where, "%s", usage);
+      equate_set[s] = 1;
+    } else if (first.size() == 1) {
+      unsigned char x = static_cast<unsigned char>(first[0]);
+      equate_to[s] = respectcase ? x : upper(x);
+    } else {
+      return in->Error(where, "%s", usage);
+    }
+    add_unique(_all_symbols, s);
+  }
+}
+
+// Data the transforms cannot use is named once, and the block is not read.
+int tCharactersBlk::refuse_data(tNexusInput* in, const char* what)
+{
+  in->Warning("CHARACTERS", "%s data cannot be analysed: block skipped", what);
+  return 0;
+}
+
 int tCharactersBlk::read_format(tNexusInput* in)
 {
   const char* where = "CHARACTERS-format";
   bool first = true;
+  bool pending = false;  // the current token is the next item, already read
+  std::string listed;    // SYMBOLS of this command, applied again after a late DATATYPE
+  bool have_listed = false;
   for (;;) {
-    if (!in->NextToken())
+    if (!pending && !in->NextToken())
+      return in->Error(where, "Unexpected EOF");
+    pending = false;
+    if (!in->CurrentToken())
       return in->Error(where, "Unexpected EOF");
     if (in->CompareCurrentToken(";"))
       return 1;
     if (in->CompareCurrentToken("DATATYPE")) {
-      if (!first)
-        return in->Error(where, "datatype must come first");
-      if (!in->CompareNextToken("=") || !in->NextToken() || !set_datatype(in->CurrentToken()))
+      if (!in->CompareNextToken("=") || !in->NextToken())
         return in->Error("CHARACTERS-datatype", "Illegal type");
+      for (const char* name : UNANALYSABLE_DATATYPES)
+        if (in->CompareCurrentToken(name))
+          return refuse_data(in, name);
+      if (!set_datatype(in->CurrentToken()))
+        return in->Error("CHARACTERS-datatype", "Illegal type");
+      // Written after other items: what they set stays, the symbols listed
+      // before extend the datatype's own.
+      if (have_listed)
+        set_symbols(listed.c_str());
       first = false;
       continue;
     }
@@ -365,14 +484,39 @@ int tCharactersBlk::read_format(tNexusInput* in)
         return 0;
     } else if (in->CompareCurrentToken("SYMBOLS")) {
       char* list = nullptr;
-      const bool ok = in->CompareNextToken("=") && in->ReadNextSymbolList(&list);
-      if (ok)
-        set_symbols(list ? list : "");
+      bool ok = in->CompareNextToken("=");
+      if (ok) {
+        // In double quotes as the standard asks; failing that, when the list
+        // is the very token behind "=", one bare word (SYMBOLS=01) or a
+        // single-quoted list, blanks apart.
+        ok = in->ReadNextSymbolList(&list);
+        const char* word = in->CurrentToken();
+        const bool behind_equals = in->PreviousToken() && std::strcmp(in->PreviousToken(), "=") == 0;
+        if (!ok && behind_equals && word && *word &&
+            (in->CurrentTokenQuoted() || std::strpbrk(word, tNexusInput::DEFAULT_PUNCTUATION) == nullptr)) {
+          free(list);
+          list = nullptr;
+          for (const char* p = word; *p; p++)
+            if (*p != ' ' && *p != '\t')
+              list = appendchar(list, *p);
+          ok = list != nullptr;
+        }
+      }
+      if (ok) {
+        listed = list ? list : "";
+        have_listed = true;
+        set_symbols(listed.c_str());
+      }
       free(list);
       if (!ok)
         return in->Error(where, "Usage: SYMBOLS = \" symbol symbol ..\"");
     } else if (in->CompareCurrentToken("EQUATE")) {
-      return in->Error(where, "EQUATE command not implemented");
+      if (!read_equate(in))
+        return 0;
+    } else if (in->CompareCurrentToken("NOLABELS")) {
+      labels = 0;  // the NEXUS spellings of NO LABELS and NO TOKENS, one word each
+    } else if (in->CompareCurrentToken("NOTOKENS")) {
+      tokens = 0;
     } else if (in->CompareCurrentToken("NO")) {
       in->NextToken();
       if (in->CompareCurrentToken("LABELS"))
@@ -386,17 +530,30 @@ int tCharactersBlk::read_format(tNexusInput* in)
       else
         return in->Error(where, "Usage: NO [INTERLEAVE|LABELS|TOKENS|TRANSPOSE]");
     } else if (in->CompareCurrentToken("LABELS")) {
-      labels = 1;
+      if (!read_flag_value(in, "LABELS", labels, pending))
+        return 0;
     } else if (in->CompareCurrentToken("TRANSPOSE")) {
-      transpose = 1;
+      if (!read_flag_value(in, "TRANSPOSE", transpose, pending))
+        return 0;
     } else if (in->CompareCurrentToken("INTERLEAVE")) {
-      interleave = 1;
+      if (!read_flag_value(in, "INTERLEAVE", interleave, pending))
+        return 0;
     } else if (in->CompareCurrentToken("TOKENS")) {
-      tokens = 1;
+      if (!read_flag_value(in, "TOKENS", tokens, pending))
+        return 0;
     } else if (in->CompareCurrentToken("ITEMS")) {
       if (!in->CompareNextToken("=") || !in->NextToken() || in->CompareCurrentToken(";"))
         return in->Error(where, "Bad ITEMS command");
       items = in->CurrentToken();
+    } else if (in->CompareCurrentToken("STATESFORMAT")) {
+      // States present is what every matrix here holds; counts and
+      // frequencies are another kind of data.
+      if (!in->CompareNextToken("=") || !in->NextToken() || in->CompareCurrentToken(";"))
+        return in->Error(where, "Usage: STATESFORMAT=STATESPRESENT");
+      if (!in->CompareCurrentToken("STATESPRESENT")) {
+        const std::string what = std::string("STATESFORMAT=") + in->CurrentToken();
+        return refuse_data(in, what.c_str());
+      }
     } else if (in->CompareCurrentToken("DATAPOINT")) {
       if (_valid)
         return in->Error(where, "Can't change DATAPOINT");
@@ -436,7 +593,10 @@ int tCharactersBlk::read_matrix_command(tNexusInput* in, tTaxaBlk* taxa)
   if (datatype.empty())
     set_datatype("STANDARD");
   dna_rna_data = datatype == "DNA" || datatype == "RNA";
+  protein_data = datatype == "PROTEIN";
   warned_ambiguity = 0;
+  warned_polymorphism = 0;
+  set_close = 0;
 
   int ok;
   {
@@ -467,20 +627,45 @@ int tCharactersBlk::read_matrix_command(tNexusInput* in, tTaxaBlk* taxa)
 }
 
 // Applies the state rule to one byte of the matrix: 0 undefined, 1 a state
-// (in `state`), 2 the match symbol (the caller copies the reference state).
+// (in `state`), 2 the match symbol (the caller copies the reference state),
+// 3 a byte of a polymorphic or uncertain cell that is not complete yet.
 int tCharactersBlk::state_of(int x, unsigned char& state)
 {
   unsigned char c = static_cast<unsigned char>(x);
   if (!respectcase)
     c = upper(c);
   state = c;
+  // A cell "(0 1)" or "{01}" holds several states; no transform can count
+  // it as one, so it is read as missing, as ambiguity codes are.
+  if (set_close != 0) {
+    if (c != set_close)
+      return 3;
+    set_close = 0;
+    if (!warned_polymorphism) {
+      message("Converting polymorphic and uncertain cells ((..) and {..}) to 'missing'\n");
+      warned_polymorphism = 1;
+    }
+    state = static_cast<unsigned char>(missing);
+    return 1;
+  }
+  if (c == '(' || c == '{') {
+    set_close = c == '(' ? ')' : '}';
+    return 3;
+  }
+  if (equate_set[c]) {
+    set_close = c;  // closes at once: the same note and the missing symbol
+    return state_of(x, state);
+  }
+  if (equate_to[c] != 0)
+    c = state = equate_to[c];
   if (c == 0 || _all_symbols.find(static_cast<char>(c)) == std::string::npos)
     return 0;
   if (matchchar != 0 && c == matchchar)
     return 2;
-  if (dna_rna_data && strchr(AMBIGUITY_CODES, c) != nullptr) {
+  const char* codes = dna_rna_data ? AMBIGUITY_CODES : (protein_data ? PROTEIN_AMBIGUITY_CODES : nullptr);
+  if (codes && strchr(codes, c) != nullptr) {
     if (!warned_ambiguity) {
-      message("Converting ambiguity codes (%s) to 'missing'\n", AMBIGUITY_CODES);
+      message("Converting ambiguity codes (%s) to 'missing'\n", codes);
       warned_ambiguity = 1;
     }
     state = static_cast<unsigned char>(missing);
@@ -499,7 +684,7 @@ int tCharactersBlk::read_row_label(tNexusInput* in, tTaxaBlk* taxa, int t, bool 
     taxa->setlabel(t, token);
     return 1;
   }
-  if (label != token)
+  if (!same_nexus_label(label.c_str(), token))
     return in->Error(MATRIX_WHERE, "Label %d differs definition in TAXA-block (%s v.s %s) (character pos: %d)", t,
                      token, label.c_str(), pos);
   return 1;
@@ -508,6 +693,7 @@ int tCharactersBlk::read_row_label(tNexusInput* in, tTaxaBlk* taxa, int t, bool 
 // Reads the rest of the line, blanks and tabs included, as one token.
 int tCharactersBlk::read_line_token(tNexusInput* in)
 {
+  tPunctuationScope punct(in, LINE_PUNCTUATION);
   in->SetSpaceChars(LINE_SPACE);
   const char* token = in->NextToken();
   in->SetSpaceChars(nullptr);
@@ -527,17 +713,19 @@ int tCharactersBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
       const char* token = in->NextToken();
       if (!token)
         return in->Error(MATRIX_WHERE, "Unexpected EOF");
-      for (const char* p = token; *p && c <= nchar; p++, c++) {
+      for (const char* p = token; *p && c <= nchar; p++) {
         unsigned char s;
         const int kind = state_of(static_cast<unsigned char>(*p), s);
         if (kind == 0)
           return in->Error(MATRIX_WHERE, "Undefined symbol at row %d, col %d: '%c'", t, c, s);
+        if (kind == 3)
+          continue;
         if (kind == 2) {
           if (t == 1)
             return in->Error(MATRIX_WHERE, "Matchchar illegal in 1. row");
           s = row(1)[c];
         }
-        r[c] = s;
+        r[c++] = s;
       }
     }
     if (nchar > PROGRESS_NCHAR)
@@ -563,12 +751,16 @@ int tCharactersBlk::read_matrix_interleave(tNexusInput* in, tTaxaBlk* taxa)
         if (ch == ' ' || ch == '\t')
           continue;
         const int col = s + k;
-        if (col > nchar)
+        if (col > nchar && set_close == 0 && ch != '(' && ch != '{')
           return in->Error(MATRIX_WHERE, "Too many characters: %d", col + 1);
         unsigned char st;
         const int kind = state_of(static_cast<unsigned char>(ch), st);
         if (kind == 0)
           return in->Error(MATRIX_WHERE, "Undefined symbol: '%c'  (character pos: %d)", st, s);
+        if (kind == 3)
+          continue;
+        if (col > nchar)
+          return in->Error(MATRIX_WHERE, "Too many characters: %d", col + 1);
         if (kind == 2) {
           if (t == 1)
             return in->Error(MATRIX_WHERE, "Matchchar illegal in 1. row");
@@ -577,6 +769,8 @@ int tCharactersBlk::read_matrix_interleave(tNexusInput* in, tTaxaBlk* taxa)
         r[col] = st;
         k++;
       }
+      if (set_close != 0)
+        return in->Error(MATRIX_WHERE, "Unterminated state set (character pos: %d)", s + k);
       if (t == 1)
         block_width = k;
       else if (k != block_width)
@@ -602,18 +796,20 @@ int tCharactersBlk::read_matrix_transpose(tNexusInput* in)
       const char* token = in->NextToken();
       if (!token)
         return in->Error(MATRIX_WHERE, "Unexpected EOF");
-      for (const char* p = token; *p && t <= ntax; p++, t++) {
+      for (const char* p = token; *p && t <= ntax; p++) {
         unsigned char st;
         const int kind = state_of(static_cast<unsigned char>(*p), st);
         if (kind == 0)
           return in->Error(MATRIX_WHERE, "Undefined symbol: '%c'", st);
+        if (kind == 3)
+          continue;
         if (kind == 2) {
           // Taxon 1's own cell is not read yet: nothing to copy there either.
           if (c == 1 || t == 1)
             return in->Error(MATRIX_WHERE, "Matchchar illegal in 1. row");
           st = row(1)[c];
         }
-        row(t)[c] = st;
+        row(t++)[c] = st;
       }
     }
   }
@@ -641,12 +837,16 @@ int tCharactersBlk::read_matrix_interleave_transpose(tNexusInput* in)
         if (ch == ' ' || ch == '\t')
           continue;
         const int t = s + k;
-        if (t > ntax)
+        if (t > ntax && set_close == 0 && ch != '(' && ch != '{')
           return in->Error(MATRIX_WHERE, "Too many characters: %d", t + 1);
         unsigned char st;
         const int kind = state_of(static_cast<unsigned char>(ch), st);
         if (kind == 0)
           return in->Error(MATRIX_WHERE, "Undefined symbol: '%c'", st);
+        if (kind == 3)
+          continue;
+        if (t > ntax)
+          return in->Error(MATRIX_WHERE, "Too many characters: %d", t + 1);
         if (kind == 2) {
           if (c == 1)
             return in->Error(MATRIX_WHERE, "Matchchar illegal in 1. row");
@@ -655,6 +855,8 @@ int tCharactersBlk::read_matrix_interleave_transpose(tNexusInput* in)
         row(t)[c] = st;
         k++;
       }
+      if (set_close != 0)
+        return in->Error(MATRIX_WHERE, "Unterminated state set (character pos: %d)", s + k);
       if (c == 1)
         block_width = k;
       else if (k != block_width)

@@ -4,15 +4,22 @@
 //
 //   command                                     field(s)
 //   DIMENSIONS [NTAX=n] NCHAR=m;                ntax, nchar (the matrix is sized here)
-//   FORMAT [DATATYPE=STANDARD|DNA|RNA|PROTEIN]  datatype, symbols, colors
+//   FORMAT [DATATYPE=STANDARD|DNA|RNA|PROTEIN]  datatype, symbols, colors (items in any order)
 //          [RESPECTCASE]                        respectcase
 //          [MISSING=c] [GAP=c] [MATCHCHAR=c]    missing, gap, matchchar
-//          [SYMBOLS="s s ..."]                  symbols, colors
-//          [[NO] LABELS|TRANSPOSE|INTERLEAVE|TOKENS]
+//          [SYMBOLS="s s ..."|"ss.."|ss..]      symbols, colors
+//          [EQUATE="s=x s=(xy) ..."]            symbols standing for a state or a set
+//          [[NO] LABELS|TRANSPOSE|INTERLEAVE|TOKENS], also as FLAG=YES|NO
 //          [ITEMS=w] [DATAPOINT=STANDARD];      items, datapoint
 //   CHARWEIGHTS w_1 ... w_m;                    charweights
 //   MATRIX rows ;                               matrix, then the site statistics
-//   ELIMINATE, TAXLABELS, CHARSTATELABELS, CHARLABELS, STATELABELS: skipped with a warning
+//   TITLE, LINK, ELIMINATE, TAXLABELS, CHARSTATELABELS, CHARLABELS, STATELABELS,
+//   OPTIONS, CHARSET: skipped with a warning
+//
+// Without a valid TAXA block (a DATA block, as most programs write it) NTAX
+// and the row labels define the taxa. Polymorphic "(01)" and uncertain
+// "{01}" cells, set equates and ambiguity codes read as the missing symbol;
+// CONTINUOUS and MIXED data and other STATESFORMATs are refused by name.
 //
 // After a read the interpreter clears update bit 2 and posts 4, 8 and 64;
 // compute() runs on bits 1 or 2, clears 2 and posts 4, 8, 64 and 256.
@@ -127,7 +134,15 @@ private:
   std::vector<unsigned char> _mask; // 0..nchar+1; empty = every site active
   // Reading state of one MATRIX command.
   int dna_rna_data = 0;
+  int protein_data = 0;
   int warned_ambiguity = 0;
+  int warned_polymorphism = 0;
+  int set_close = 0;  // inside a polymorphic "(..)" or uncertain "{..}" cell: its closing bracket
+  // EQUATE: the state a symbol stands for (0: none), or 1 when it stands for a set.
+  unsigned char equate_to[256] = {};
+  unsigned char equate_set[256] = {};
+  // This read defines the taxa: the TAXA block was not valid when it began.
+  bool defines_taxa = false;
 
   void set_colors();
   bool set_datatype(const char* name);
@@ -137,8 +152,12 @@ private:
   void print_active_sites_message() const;
   unsigned char* row(int t) { return _rows[_row_of[t]].data(); }
 
+  int read_commands(tNexusInput* in, tTaxaBlk* taxa);
   int read_dimensions(tNexusInput* in, tTaxaBlk* taxa);
   int read_format(tNexusInput* in);
+  int read_flag_value(tNexusInput* in, const char* name, int& flag, bool& pending);
+  int refuse_data(tNexusInput* in, const char* what);
+  int read_equate(tNexusInput* in);
   int read_format_char(tNexusInput* in, const char* name, int& field);
   int read_charweights(tNexusInput* in);
   int read_matrix_command(tNexusInput* in, tTaxaBlk* taxa);

@@ -1,12 +1,17 @@
 #include "blocks/blk_distances.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_characters.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/unused_commands.h"
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "distances/commonconst.h"
@@ -164,10 +169,13 @@ int tDistancesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
       ok = interleave ? read_matrix_interleave(in, taxa) : read_matrix(in, taxa);
       if (!ok)
         return 0;
-      if (!in->CompareNextToken(";"))
+      // The interleaved reader can only tell its end by the ";" itself.
+      if (!(interleave ? in->CompareCurrentToken(";") : in->CompareNextToken(";")))
         return in->Error("DISTANCES-Matrix", "Missing ';'?");
       _valid = 1;
       show_info();
+    } else if (skip_unused_command(in, "DISTANCES")) {
+      ok = 1;
     } else {
       return in->Error("DISTANCES", "Unknown command: %s", token);
     }
@@ -211,8 +219,26 @@ int tDistancesBlk::read_format(tNexusInput* in)
 {
   const char* where = "DISTANCES-format";
   const char* inconsistent = "Inconsistant commands: TRIANGLE=BOTH and NO DIAGONAL";
+  bool pending = false;  // the current token is the next item, already read
+  // LABELS, DIAGONAL and INTERLEAVE may carry "=YES|NO" (LABELS also =LEFT).
+  auto flag_value = [&](const char* name, int* flag) {
+    *flag = 1;
+    if (!in->CompareNextToken("=")) {
+      pending = true;
+      return 1;
+    }
+    in->NextToken();
+    if (in->CompareCurrentToken("NO"))
+      *flag = 0;
+    else if (!in->CompareCurrentToken("YES") && !(same_token(name, "LABELS") && in->CompareCurrentToken("LEFT")))
+      return in->Error(where, "Usage: %s[=YES|NO]", name);
+    if (!*flag && same_token(name, "DIAGONAL") && same_token(triangle.c_str(), "BOTH"))
+      return in->Error(where, "%s", inconsistent);
+    return 1;
+  };
   for (;;) {
-    const char* token = in->NextToken();
+    const char* token = pending ? in->CurrentToken() : in->NextToken();
+    pending = false;
     if (!token)
       return in->Error(where, "Unexpected EOF");
     if (in->CompareCurrentToken(";"))
@@ -234,11 +260,21 @@ int tDistancesBlk::read_format(tNexusInput* in)
           !set_char(static_cast<unsigned char>(c), &missing))
         return in->Error(where, "Bad MISSING command");
     } else if (in->CompareCurrentToken("LABELS")) {
-      labels = 1;
+      if (!flag_value("LABELS", &labels))
+        return 0;
     } else if (in->CompareCurrentToken("DIAGONAL")) {
-      diagonal = 1;
+      if (!flag_value("DIAGONAL", &diagonal))
+        return 0;
     } else if (in->CompareCurrentToken("INTERLEAVE")) {
-      return in->Error(where, "Interleave format not implemented");
+      if (!flag_value("INTERLEAVE", &interleave))
+        return 0;
+    } else if (in->CompareCurrentToken("NOLABELS")) {
+      labels = 0;
+    } else if (in->CompareCurrentToken("NODIAGONAL")) {
+      // The spelling of the NEXUS standard, one word.
+      if (same_token(triangle.c_str(), "BOTH"))
+        return in->Error(where, "%s", inconsistent);
+      diagonal = 0;
     } else if (in->CompareCurrentToken("NO")) {
       in->NextToken();
       if (in->CompareCurrentToken("LABELS")) {
@@ -312,7 +348,7 @@ int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
         return in->Error(where, "Unexpected EOF");
       if (same_token(taxa->getlabel(i), "_DETECT_"))
         taxa->setlabel(i, token);
-      else if (std::strcmp(token, taxa->getlabel(i)) != 0)
+      else if (!same_nexus_label(token, taxa->getlabel(i)))
         return in->Error(where, "Labels differ from those defined in TAXA-block");
     }
     int first = 0, last = 0;
@@ -334,10 +370,63 @@ int tDistancesBlk::read_matrix(tNexusInput* in, tTaxaBlk* taxa)
   return 1;
 }
 
+// Pages of rows, each row a label and the values on the rest of its line;
+// each value goes to the next column its row still lacks. Ends at the ";",
+// which is left as the current token.
 int tDistancesBlk::read_matrix_interleave(tNexusInput* in, tTaxaBlk* taxa)
 {
-  (void)taxa;
-  return in->Error("DISTANCES-matrix", "Interleave format not implemented");
+  const char* where = "DISTANCES-matrix";
+  if (!labels)
+    return in->Error(where, "Interleave format needs labels");
+  tPunctuationScope punct(in, tNexusInput::LABEL_PUNCTUATION);
+  std::vector<int> next(static_cast<size_t>(ntax) + 1, 0), last(static_cast<size_t>(ntax) + 1, 0);
+  for (int i = 1; i <= ntax; i++)
+    if (!columns(i, &next[i], &last[i]))
+      return in->Error(where, "Unknown triangle type");
+  for (;;) {
+    const char* token = in->NextToken();
+    if (!token)
+      return in->Error(where, "Unexpected EOF");
+    if (in->CompareCurrentToken(";") && !in->CurrentTokenQuoted())
+      break;
+    int i = 0;
+    for (int t = 1; t <= ntax && i == 0; t++)
+      if (same_nexus_label(taxa->getlabel(t), token))
+        i = t;
+    // Rows of the first page name the taxa a _DETECT_ list leaves open.
+    for (int t = 1; t <= ntax && i == 0; t++)
+      if (same_token(taxa->getlabel(t), "_DETECT_")) {
+        taxa->setlabel(t, token);
+        i = t;
+      }
+    if (i == 0)
+      return in->Error(where, "Labels differ from those defined in TAXA-block");
+    const char* line = in->NextLineToken();
+    std::string rest = line ? line : "";
+    size_t p = 0;
+    for (;;) {
+      p = rest.find_first_not_of(" \t\f\v", p);
+      if (p == std::string::npos)
+        break;
+      const size_t end = std::min(rest.find_first_of(" \t\f\v", p), rest.size());
+      const std::string word = rest.substr(p, end - p);
+      p = end;
+      if (next[i] > last[i])
+        return in->Error(where, "Too many values in row %d", i);
+      char* stop = nullptr;
+      const double value = std::strtod(word.c_str(), &stop);
+      if (stop == word.c_str() + word.size() && !std::isnan(value) && value != -HUGE_VAL)
+        set_matrix(i, next[i]++, value);
+      else if (static_cast<unsigned char>(word[0]) == missing)
+        set_matrix(i, next[i]++, UNKNOWN);
+      else
+        return in->Error(where, "Real number expected");
+    }
+  }
+  for (int i = 1; i <= ntax; i++)
+    if (next[i] <= last[i])
+      return in->Error(where, "Too few values in row %d", i);
+  return 1;
 }
 
 // While taxa are excluded the block holds only the active rows; new values

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "blocks/unused_commands.h"
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "nexus/nexus.h"
@@ -78,11 +79,20 @@ int tTaxaBlk::read(tNexusInput* in)
   return 1;
 }
 
+// The next command's first token, past commands that carry nothing for us.
+static void next_command(tNexusInput* in)
+{
+  in->NextToken();
+  while (!in->CompareCurrentToken("TAXLABELS") && skip_unused_command(in, "TAXA"))
+    in->NextToken();
+}
+
 int tTaxaBlk::read_body(tNexusInput* in)
 {
   if (!in->CompareNextToken(";"))
     return in->Error("TAXA", "Expected ';'");
-  if (!in->CompareNextToken("DIMENSIONS"))
+  next_command(in);
+  if (!in->CompareCurrentToken("DIMENSIONS"))
     return in->Error("TAXA", "DIMENSIONS command expected");
   if (!in->CompareNextToken("NTAX"))
     return in->Error("TAXA-dimensions", "NTAX command expected");
@@ -90,11 +100,13 @@ int tTaxaBlk::read_body(tNexusInput* in)
   if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n < 1 ||
       !in->CompareNextToken(";"))
     return in->Error("TAXA-dimensions", "Usage: NTAX=number-of-taxa;");
-  if (!in->CompareNextToken("TAXLABELS"))
+  next_command(in);
+  if (!in->CompareCurrentToken("TAXLABELS"))
     return in->Error("TAXA", "TAXLABELS command expected");
   if (!read_labels(in, n))
     return 0;
-  if (!in->NextTokenIsEnd())
+  next_command(in);
+  if (!in->CurrentTokenIsEnd())
     return in->Error("TAXA", "Expected END");
   message("TAXA: Read %d taxa\n", n);
   return 1;
@@ -142,6 +154,31 @@ int tTaxaBlk::read_labels(tNexusInput* in, int n)
   for (int t = 1; t <= n; t++)
     setlabel(t, labels[t - 1].c_str());
   return 1;
+}
+
+void tTaxaBlk::define_from_matrix(int n)
+{
+  set_ntax(n);
+  for (int t = 1; t <= n; t++)
+    setlabel(t, "_DETECT_");
+  _valid = 1;
+}
+
+void tTaxaBlk::label_undetected()
+{
+  for (int t = 1; t <= ntax; t++)
+    if (same_token(taxlabels.get(t), "_DETECT_"))
+      setlabel(t, ("s" + std::to_string(t)).c_str());
+}
+
+void tTaxaBlk::discard()
+{
+  _valid = 0;
+  ntax = 0;
+  taxlabels.clear();
+  taxlabels_orig.reset();
+  ntax_orig = 0;
+  tax2orig.clear();
 }
 
 void tTaxaBlk::set_ntax(int n)

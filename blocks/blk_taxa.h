@@ -5,6 +5,7 @@
 //     DIMENSIONS NTAX=n;                 -> ntax
 //     TAXLABELS label_1 ... label_n;     -> taxlabels (_AUTO_: s1..sn; _DETECT_: from a matrix)
 //   END;
+// TITLE, LINK and the like are passed over with a warning.
 //
 // Labels are read under the label punctuation, so that brackets, signs and
 // slashes belong to them; they are written back quoted where needed.
@@ -32,6 +33,14 @@ public:
   int read(tNexusInput* in);
 
   void set_ntax(int n);
+  // A matrix block that brings its own taxa (a DATA block, or CHARACTERS
+  // with NTAX and no TAXA block before it): n taxa whose labels the matrix
+  // rows supply; the block is valid from here on.
+  void define_from_matrix(int n);
+  // Labels no matrix row supplied become s1, s2, ... (as _AUTO_ would make them).
+  void label_undetected();
+  // Back to no taxa, after the matrix block that defined them failed.
+  void discard();
   void setlabel(int t, const char* label);
   int get_ntax() const { return ntax; }
   const char* getlabel(int t) const;

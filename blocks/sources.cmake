@@ -1,5 +1,6 @@
 list(APPEND QV_CORE_SOURCES
   blocks/blk_taxa.cpp
+  blocks/unused_commands.cpp
   blocks/blk_assumptions.cpp
   blocks/blk_commands.cpp
   blocks/blk_characters.cpp

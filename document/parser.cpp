@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -158,7 +159,14 @@ private:
   void bootstrap();
   void picture(tPictureFormat format);
   tStep begin();
+  void characters_block(const char* name);
   tStep commands_block();
+
+  // Character blocks of this stream so far, and the one in use (0: none).
+  int char_blocks = 0;
+  int char_block_used = 0;
+  // A TAXA block (or a block that made the taxa) was read in this stream.
+  bool taxa_in_stream = false;
   void print_block(const char* name, tNexusOutput* out, int consistent, const char* where);
 };
 
@@ -570,12 +578,9 @@ tParser::tStep tParser::begin()
     }
     doc->taxa->read(in);
     doc->assumptions->update.unpost(1);
-  } else if (doc->characters->compare_name(n)) {
-    if (doc->characters->read(in, taxa)) {
-      taxa->set_nchar(doc->characters->get_nchar());
-      update.unpost(2);
-      update.post(4 | 8 | 64);
-    }
+    taxa_in_stream = true;
+  } else if (doc->characters->compare_name(n) || same_token(n, "DATA")) {
+    characters_block(n);
   } else if (doc->distances->compare_name(n)) {
     if (doc->distances->read(in, taxa)) {
       update.unpost(4);
@@ -611,6 +616,45 @@ tParser::tStep tParser::begin()
   }
   end_block(in);
   return FINISH;
+}
+
+// A CHARACTERS block, or a DATA block (the older form that may bring its own
+// taxa). Files of other programs often hold several; the first one that can
+// be read is used and the log says which.
+void tParser::characters_block(const char* name)
+{
+  tTaxaBlk* taxa = doc->taxa.get();
+  char_blocks++;
+  if (char_block_used > 0 && doc->characters->valid()) {
+    message("CHARACTERS: character block %d (%s) skipped: block %d is in use\n", char_blocks, name,
+            char_block_used);
+    return;
+  }
+  // A DATA block brings its own taxa unless a TAXA block came before it:
+  // like a new TAXA block, it starts a new document.
+  if (same_token(name, "DATA") && !taxa_in_stream && taxa->valid()) {
+    doc->reset();
+    if (!in->IsFile())
+      doc->set_title(nullptr);
+    taxa = doc->taxa.get();
+  }
+  // What a block of this stream that failed had set must not shape the next one.
+  if (char_blocks > 1 && !doc->characters->valid())
+    doc->characters = std::make_unique<tCharactersBlk>();
+  const bool had_taxa = taxa->valid();
+  if (!doc->characters->read(in, taxa))
+    return;
+  tUpdate& update = doc->assumptions->update;
+  if (!had_taxa) {
+    update.unpost(1);
+    taxa_in_stream = true;
+  }
+  taxa->set_nchar(doc->characters->get_nchar());
+  update.unpost(2);
+  update.post(4 | 8 | 64);
+  char_block_used = char_blocks;
+  if (char_blocks > 1)
+    message("CHARACTERS: using character block %d (%s), the first that could be read\n", char_blocks, name);
 }
 
 // Runs each command of a QV_COMMANDS block through its own nested loop.

@@ -375,10 +375,39 @@ bool tNexusInput::ReadNextSymbolList(char** str)
       return false;
     if (token == "\"")
       return true;
-    if (token.size() != 1 || token[0] == '\0')
-      return false;
-    *str = appendchar(*str, token[0]);
+    // Symbols are single characters: "01" and "0 1" list the same two.
+    for (char c : token) {
+      if (c == '\0')
+        return false;
+      *str = appendchar(*str, c);
+    }
   }
+}
+
+const char* tNexusInput::NextLineToken()
+{
+  previous.swap(token);
+  has_previous = has_token;
+  token.clear();
+  token_quoted = false;
+  has_token = false;
+  if (in_error)
+    return nullptr;
+  if (fresh_source)
+    read_next_char();
+  for (;;) {
+    const int c = non_comment_char();
+    if (in_error)
+      return nullptr;
+    if (c == EOF || c == '\n' || c == '\r' || c == ';')
+      break;
+    token += static_cast<char>(c);
+    read_next_char();
+  }
+  if (token.empty() && cur_char == EOF)
+    return nullptr;
+  has_token = true;
+  return token.c_str();
 }
 
 void tNexusInput::SkipToSemiColon()
@@ -589,8 +618,9 @@ std::string nexus_label(const char* label)
   bool quote = *label == '\0';
   for (const char* p = label; *p && !quote; p++) {
     const unsigned char c = static_cast<unsigned char>(*p);
-    quote = c <= ' ' || c == 127 || c == '[' || c == ']' ||
-            std::strchr(tNexusInput::LABEL_PUNCTUATION, c) != nullptr;
+    // Any punctuation, not only the reduced label set: strict readers split
+    // an unquoted label at every one of them.
+    quote = c <= ' ' || c == 127 || std::strchr(tNexusInput::DEFAULT_PUNCTUATION, c) != nullptr;
   }
   if (!quote)
     return label;
@@ -601,4 +631,14 @@ std::string nexus_label(const char* label)
     text += *p;
   }
   return text + "'";
+}
+
+bool same_nexus_label(const char* a, const char* b)
+{
+  for (; *a && *b; a++, b++) {
+    const char x = *a == '_' ? ' ' : *a, y = *b == '_' ? ' ' : *b;
+    if (x != y)
+      return false;
+  }
+  return *a == *b;
 }

@@ -42,8 +42,12 @@ public:
   bool ReadNextTokenChar(char* c);
   // Replaces *str (malloc'ed, may be null) by an upper-case copy of the current token.
   bool ReadCurrentTokenString(char** str);
-  // Reads "a b c" (single-character tokens between double quotes), appending to *str.
+  // Reads a symbol list between double quotes, appending to *str; every
+  // character of the tokens inside is one symbol ("a b c" or "abc").
   bool ReadNextSymbolList(char** str);
+  // The rest of the current line as one token (comments skipped), without
+  // crossing the line end or a ";"; null at the end of input.
+  const char* NextLineToken();
   void SkipToSemiColon();
   void SkipToEndOfLine();
   // Null restores the default set.
@@ -141,7 +145,11 @@ private:
   std::string output_string;
 };
 
-// A label as NEXUS text that reads back as the same single token under the
-// label punctuation: written as it is, or in single quotes (inner quotes
-// doubled) when it is empty or holds blanks, label punctuation or brackets.
+// A label as NEXUS text that every reader takes as the same single token:
+// written as it is, or in single quotes (inner quotes doubled) when it is
+// empty or holds blanks, control characters or any NEXUS punctuation.
 std::string nexus_label(const char* label);
+// Whether two labels name the same taxon: equal, where an underscore counts
+// as a blank (in NEXUS it stands for one in an unquoted word), so that
+// 'Homo sapiens' and Homo_sapiens are one label.
+bool same_nexus_label(const char* a, const char* b);

@@ -213,12 +213,14 @@ TEST_F(Characters, SyntaxErrorsNameTheirPlace)
     {"DIMENSIONS NEWTAXA NCHAR=4;", "CHARACTERS-dimensions: NEWTAXA not implemented"},
     {"DIMENSIONS NCHAR=0;", "CHARACTERS: Illegal values: ntax=3 nchar=0"},
     {"DIMENSIONS NCHAR=4; FOO;", "CHARACTERS: Unknown command: FOO"},
-    {"DIMENSIONS NCHAR=4; FORMAT MISSING=? DATATYPE=DNA;", "CHARACTERS-format: datatype must come first"},
     {"DIMENSIONS NCHAR=4; FORMAT DATATYPE=DNX;", "CHARACTERS-datatype: Illegal type"},
     {"DIMENSIONS NCHAR=4; FORMAT GAP=(;", "CHARACTERS-format: Illegal GAP character: ("},
     {"DIMENSIONS NCHAR=4; FORMAT MATCHCHAR;", "CHARACTERS-format: Usage: MATCHCHAR=character"},
-    {"DIMENSIONS NCHAR=4; FORMAT SYMBOLS=\"01\";", "CHARACTERS-format: Usage: SYMBOLS = \" symbol symbol ..\""},
-    {"DIMENSIONS NCHAR=4; FORMAT EQUATE=\"X=(AC)\";", "CHARACTERS-format: EQUATE command not implemented"},
+    {"DIMENSIONS NCHAR=4; FORMAT SYMBOLS=;", "CHARACTERS-format: Usage: SYMBOLS = \" symbol symbol ..\""},
+    {"DIMENSIONS NCHAR=4; FORMAT INTERLEAVE=MAYBE;", "CHARACTERS-format: Usage: INTERLEAVE[=YES|NO]"},
+    {"DIMENSIONS NCHAR=4; FORMAT LABELS=RIGHT;", "CHARACTERS-format: Usage: LABELS[=YES|NO]"},
+    {"DIMENSIONS NCHAR=4; FORMAT INTERLEAVE; MATRIX\na 01(01\n", "CHARACTERS-matrix: Unterminated state set (character pos: 3)"},
+    {"DIMENSIONS NCHAR=4; FORMAT EQUATE=\"X=AC\";", "CHARACTERS-format: Usage: EQUATE=\"symbol=expansion ...\""},
     {"DIMENSIONS NCHAR=4; FORMAT NO WAY;", "CHARACTERS-format: Usage: NO [INTERLEAVE|LABELS|TOKENS|TRANSPOSE]"},
     {"DIMENSIONS NCHAR=4; FORMAT DATAPOINT=FREQUENCY;", "CHARACTERS-format: Bad DATAPOINT command"},
     {"DIMENSIONS NCHAR=4; FORMAT FOO;", "CHARACTERS-format: Unknown command: FOO"},
@@ -250,6 +252,80 @@ TEST_F(Characters, SyntaxErrorsNameTheirPlace)
     EXPECT_EQ(cap.fe.logged, std::string("NEXUS syntax error in ") + c[1] + "\n" +
                                  (in_matrix ? "NEXUS syntax error in CHARACTERS: Bad block\n" : ""));
   }
+}
+
+// Other programs write the same data in many equivalent ways; each must read
+// as the plain form does.
+TEST_F(Characters, EquivalentFormsOfOtherProgramsReadAlike)
+{
+  make_taxa(3, "'Homo sapiens' b c");
+  const std::string plain = "DIMENSIONS NCHAR=4; FORMAT DATATYPE=STANDARD SYMBOLS=\"0 1 2\" MISSING=? GAP=-;"
+                            " MATRIX 'Homo sapiens' 0120 b 1?-2 c 2221;";
+  ASSERT_EQ(read(plain), 1);
+  const tStrings expected = rows(ch);
+  const char* const variants[] = {
+    "DIMENSIONS NCHAR=4; FORMAT SYMBOLS=\"012\" GAP=- MISSING=? DATATYPE=STANDARD; MATRIX Homo_sapiens 0120 b 1?-2 c 2221;",
+    "DIMENSIONS NCHAR=4 NTAX=3; FORMAT SYMBOLS=012 GAP=-; MATRIX 'Homo sapiens' 0120 b 1?-2 c 2221;",
+    "DIMENSIONS NCHAR=4; FORMAT SYMBOLS='0 1 2' NOLABELS GAP=-; MATRIX 0120 1?-2 2221;",
+    "TITLE 'my data'; LINK TAXA = t; DIMENSIONS NCHAR=4; FORMAT SYMBOLS=\"210\" GAP=- LABELS=LEFT TRANSPOSE=NO"
+    " INTERLEAVE=NO; CHARSTATELABELS 1 a / x y; OPTIONS gapmode=missing; MATRIX 'Homo sapiens' 0120 b 1?-2 c 2221;",
+    "DIMENSIONS NCHAR=4; FORMAT SYMBOLS=\"0 1 2\" INTERLEAVE=YES GAP=-; MATRIX\n'Homo sapiens' 01\nb 1?\nc 22\n"
+    "Homo_sapiens 20\nb -2\nc 21\n;",
+  };
+  for (const char* text : variants) {
+    SCOPED_TRACE(text);
+    tCharactersBlk block;
+    ASSERT_EQ(read(text, &block), 1) << cap.fe.logged;
+    EXPECT_EQ(rows(block), expected);
+    EXPECT_EQ(std::string(block.get_symbols()).size(), 3u);
+  }
+}
+
+TEST_F(Characters, PolymorphicAndAmbiguousCellsAreMissingWithOneNote)
+{
+  make_taxa(3, "a b c");
+  ASSERT_EQ(read("DIMENSIONS NCHAR=4; FORMAT SYMBOLS=\"012\"; MATRIX a 0(0 1)1{12} b (0,1)012 c 2{01}22;"), 1);
+  EXPECT_EQ(rows(ch), (tStrings{"0?1?", "?012", "2?22"}));
+  const std::string note = "Converting polymorphic and uncertain cells ((..) and {..}) to 'missing'\n";
+  EXPECT_EQ(cap.fe.logged.find(note), 0u);
+  EXPECT_EQ(cap.fe.logged.find(note, 1), std::string::npos);
+  tCharactersBlk interleaved;
+  ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT INTERLEAVE; MATRIX\na 0(0,1)\nb 11\nc {01}0\na 1\nb 0\nc 1\n;",
+                 &interleaved), 1);
+  EXPECT_EQ(rows(interleaved), (tStrings{"0?1", "110", "?01"}));
+  tCharactersBlk equated;
+  ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT DATATYPE=DNA EQUATE=\"Q=(AC) z={CG} U=T\"; MATRIX a QCU b zqt c ACG;",
+                 &equated), 1);
+  EXPECT_EQ(rows(equated), (tStrings{"?CT", "??T", "ACG"}));
+  tCharactersBlk protein;
+  ASSERT_EQ(read("DIMENSIONS NCHAR=3; FORMAT DATATYPE=PROTEIN; MATRIX a ARN b BX* c ZVN;", &protein), 1);
+  EXPECT_EQ(rows(protein), (tStrings{"ARN", "???", "ZVN"}));
+}
+
+TEST_F(Characters, ABlockWithItsOwnTaxaDefinesThem)
+{
+  tTaxaBlk own;
+  tCharactersBlk block;
+  ASSERT_EQ(read_text(block, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA; MATRIX x ACG 'y z' AC-;", &own), 0);
+  EXPECT_FALSE(own.valid()) << "a failed block leaves no taxa behind";
+  ASSERT_EQ(read_text(block, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA GAP=-; MATRIX x ACG 'y z' AC-; END;",
+                      &own), 1);
+  ASSERT_TRUE(own.valid());
+  EXPECT_EQ(own.get_ntax(), 2);
+  EXPECT_STREQ(own.getlabel(2), "y z");
+  EXPECT_NE(cap.fe.logged.find("TAXA: Read 2 taxa from the matrix\n"), std::string::npos);
+  // Refusals that stay: without NTAX there is nothing to make the taxa from,
+  // and data the transforms cannot use is named.
+  cap.fe.clear();
+  tTaxaBlk none;
+  tCharactersBlk other;
+  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NCHAR=3; END;", &none), 0);
+  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=CONTINUOUS;", &none), 0);
+  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT STATESFORMAT=FREQUENCY;", &none), 0);
+  EXPECT_FALSE(none.valid());
+  EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in CHARACTERS: Must be preceeded by TAXA-block\n"
+                           "NEXUS warning: CONTINUOUS data cannot be analysed: block skipped\n"
+                           "NEXUS warning: STATESFORMAT=FREQUENCY data cannot be analysed: block skipped\n");
 }
 
 TEST_F(Characters, ASecondBlockReplacesOnlyTheMatrix)

@@ -119,7 +119,7 @@ TEST(DistancesBlock, SyntaxErrorsGiveTheirTextsAndLeaveTheBlockInvalid)
     {"; FORMAT TRIANGLE=SIDEWAYS;", "DISTANCES-format: Bad triangle command"},
     {"; FORMAT MISSING=;;", "DISTANCES-format: Bad MISSING command"},
     {"; FORMAT NO TOKENS;", "DISTANCES-format: Bad NO [LABELS|TOKENS] command"},
-    {"; FORMAT INTERLEAVE;", "DISTANCES-format: Interleave format not implemented"},
+    {"; FORMAT INTERLEAVE NO LABELS; MATRIX 0;", "DISTANCES-matrix: Interleave format needs labels"},
     {"; DIMENSIONS NTAX=5;", "DISTANCES-dimensions: Expected NTAX=4"},
     {"; DIMENSIONS NCHAR=many;", "DISTANCES-dimensions: Bad NCHAR command"},
     {"; DIMENSIONS NCHAR=7;", "DISTANCES-dimensions: Expected NCHAR=0"},
@@ -290,4 +290,39 @@ TEST(DistancesBlock, ComputeKeepsReadDataWithoutCharactersAndDropsItForOtherMeth
   d.compute(&taxa, &assumptions, &characters);
   EXPECT_FALSE(d.valid());
   EXPECT_EQ(printed(d, taxa), "");
+}
+
+// Every layout of the same matrix, interleaved or not, with or without the
+// diagonal, reads to that matrix; rows may carry no values at all.
+TEST(DistancesBlock, InterleavedAndOneWordLayoutsReadAsThePlainOne)
+{
+  const char* const layouts[] = {
+    "; FORMAT NODIAGONAL; MATRIX\na\nb 1\nc 2 1.5\nd 3 2.5 1.25;\nEND",
+    "; FORMAT INTERLEAVE NODIAGONAL; MATRIX\na\nb 1\nc 2\nd 3 2.5\nc 1.5\nd 1.25;\nEND",
+    "; FORMAT INTERLEAVE TRIANGLE=UPPER; MATRIX\na 0 1 [ruler] 2\nb 0 1.5\nc 0\na 3\nb 2.5\nc 1.25\nd 0\n;\nEND",
+    "; FORMAT TRIANGLE=UPPER NODIAGONAL INTERLEAVE; MATRIX\na 1 2\r\nb 1.5\r\nc\r\na 3\r\nb 2.5\r\nc 1.25\r\nd;\r\nEND",
+    "; FORMAT INTERLEAVE TRIANGLE=BOTH; MATRIX\na 0 1\nb 1 0\nc 2 1.5\nd 3 2.5\na 2 3\nb 1.5 2.5\nc 0 1.25\nd 1.25 0\n;END",
+    "; TITLE d; LINK TAXA=t; FORMAT INTERLEAVE=YES LABELS=LEFT; MATRIX\na 0\nb 1 0\nc 2 1.5\nd 3 2.5\nc 0\nd 1.25 0\n;END",
+    "; FORMAT DIAGONAL=NO INTERLEAVE=NO LABELS; MATRIX a b 1 c 2 1.5 d 3 2.5 1.25; END",
+  };
+  for (const char* text : layouts) {
+    SCOPED_TRACE(text);
+    tTaxaBlk taxa;
+    read_taxa(taxa, 4, "a b c d");
+    tDistancesBlk d;
+    tCaptureScope cap;
+    ASSERT_EQ(read_block(d, taxa, text), 1) << cap.fe.logged;
+    EXPECT_EQ(rows_of(d), METRIC);
+  }
+  // An interleaved matrix that leaves a cell empty, or overfills a row, is refused.
+  for (const auto& c : {std::pair<const char*, const char*>{"a 0\nb 1 0\nc 2 1.5 0\nd 3 2.5;", "Too few values in row 4"},
+                        {"a 0\nb 1 0 7\n", "Too many values in row 2"},
+                        {"a 0\nx 1 0\n", "Labels differ from those defined in TAXA-block"}}) {
+    tTaxaBlk taxa;
+    read_taxa(taxa, 4, "a b c d");
+    tDistancesBlk d;
+    tCaptureScope cap;
+    EXPECT_EQ(read_block(d, taxa, std::string("; FORMAT INTERLEAVE; MATRIX\n") + c.first + "\nEND"), 0);
+    EXPECT_EQ(cap.fe.logged, std::string("NEXUS syntax error in DISTANCES-matrix: ") + c.second + "\n");
+  }
 }

@@ -70,6 +70,19 @@ TEST(TaxaBlock, AutoAndDetectFillTheListOnlyWhenAlone)
   EXPECT_EQ(labels_of(mixed), (tStrings{"_AUTO_", "b"}));
 }
 
+TEST(TaxaBlock, CommandsOfOtherProgramsArePassedOverByName)
+{
+  tCaptureScope cap;
+  tTaxaBlk taxa;
+  EXPECT_EQ(read_block(taxa, "BEGIN TAXA; TITLE 'my; taxa'; DIMENSIONS NTAX=2; LINK x=y; TAXLABELS a b; "
+                             "BLOCKID b1; ENDBLOCK;"), 1);
+  EXPECT_EQ(labels_of(taxa), (tStrings{"a", "b"}));
+  EXPECT_EQ(cap.fe.logged, "NEXUS warning: TITLE command not implemented\n"
+                           "NEXUS warning: LINK command not implemented\n"
+                           "NEXUS warning: BLOCKID command not implemented\n"
+                           "TAXA: Read 2 taxa\n");
+}
+
 TEST(TaxaBlock, SyntaxErrorsLeaveTheBlockInvalidAndTheInputAtTheFault)
 {
   const std::string head = "BEGIN TAXA; DIMENSIONS NTAX=5; TAXLABELS ";
@@ -108,7 +121,7 @@ TEST(TaxaBlock, PrintsLabelsThatReadBackUnchanged)
   const std::string text = printed(taxa);
   EXPECT_EQ(text, "BEGIN taxa;\n    DIMENSIONS ntax=7;\nTAXLABELS\n[1]    Mus\n"
                   "[2]    'Homo sapiens'\n[3]    'it''s'\n[4]    'a[1]'\n[5]    ''\n"
-                  "[6]    'x;y'\n[7]    (a-b)/c\n;\nEND;\n");
+                  "[6]    'x;y'\n[7]    '(a-b)/c'\n;\nEND;\n");
   EXPECT_EQ(read_block(again, text), 1);
   EXPECT_EQ(labels_of(again), labels_of(taxa));
 

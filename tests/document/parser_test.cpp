@@ -176,3 +176,45 @@ TEST(Parser, DocumentWithoutSplitsReadsBack)
   EXPECT_TRUE(again.sgraph->valid());
   EXPECT_EQ(shown(again, ""), shown(doc, ""));
 }
+
+// Files of other programs hold several character blocks; the first that can
+// be read is used, and the log says which and why the others were passed over.
+TEST(Parser, TheFirstCharacterBlockThatReadsIsUsed)
+{
+  tCaptureScope capture;
+  tDocument doc;
+  doc.read_string("begin data; dimensions ntax=2 nchar=2; format datatype=continuous; matrix a 0.5 1 b 2 3; end;"
+                  "begin data; dimensions ntax=2 nchar=2; matrix a 01 b 1X; end;"
+                  "begin data; dimensions ntax=2 nchar=3; format datatype=dna gap=-; matrix 'a b' AC- c AGT; end;"
+                  "begin characters; dimensions nchar=1; matrix a_b 1 c 0; end;");
+  ASSERT_TRUE(doc.taxa->valid());
+  EXPECT_EQ(doc.taxa->get_ntax(), 2);
+  EXPECT_STREQ(doc.taxa->getlabel(1), "a b");
+  ASSERT_TRUE(doc.characters->valid());
+  EXPECT_EQ(doc.characters->get_nchar(), 3);
+  EXPECT_STREQ(doc.characters->get_datatype(), "DNA");
+  EXPECT_EQ(doc.taxa->get_nchar(), 3);
+  const std::string& log = capture.fe.logged;
+  for (const char* note : {"NEXUS warning: CONTINUOUS data cannot be analysed: block skipped\n",
+                           "Undefined symbol at row 2, col 2: 'X'",
+                           "CHARACTERS: using character block 3 (data), the first that could be read\n",
+                           "CHARACTERS: character block 4 (characters) skipped: block 3 is in use\n"})
+    EXPECT_NE(log.find(note), std::string::npos) << note << "\n" << log;
+  // Saved, the data reopens as Quivet's own TAXA and CHARACTERS blocks.
+  tTempDir dir;
+  doc.read_string(("save " + dir.file("own.nex")).c_str());
+  tDocument again;
+  again.read_string(("open " + dir.file("own.nex")).c_str());
+  ASSERT_TRUE(again.characters->valid());
+  EXPECT_STREQ(again.taxa->getlabel(1), "a b");
+  EXPECT_EQ(again.characters->get_matrix(1, 3), '-');
+  // A later DATA block without a TAXA block before it starts a new document,
+  // as a TAXA block would; with one before it, it uses those taxa.
+  again.read_string("begin data; dimensions ntax=3 nchar=1; matrix x 0 y 1 z 1; end;");
+  ASSERT_TRUE(again.characters->valid());
+  EXPECT_EQ(again.taxa->get_ntax(), 3);
+  EXPECT_STREQ(again.taxa->getlabel(3), "z");
+  again.read_string((std::string(THREE_TAXA) + "begin data; dimensions ntax=3 nchar=1; matrix a 0 b 1 'c d' 1; end;").c_str());
+  ASSERT_TRUE(again.characters->valid());
+  EXPECT_STREQ(again.taxa->getlabel(3), "c d");
+}

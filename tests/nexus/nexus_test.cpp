@@ -150,7 +150,7 @@ TEST(NexusInput, ComparesKeywordsAndCopiesTokens)
 TEST(NexusInput, ReadsSymbolLists)
 {
   struct Case { const char* text; bool ok; const char* result; };
-  for (const Case& c : {Case{"\"0 1\"", true, "A01"}, Case{"\"01\"", false, "A"},
+  for (const Case& c : {Case{"\"0 1\"", true, "A01"}, Case{"\"01\"", true, "A01"},
                         Case{"0 1\"", false, "A"}, Case{"\"0 1;", false, "A01"},
                         Case{"\"0", false, "A0"}}) {
     tNexusInput in;
@@ -327,13 +327,16 @@ TEST(NexusOutput, WritesFilesAndRecordsFailures)
 
 TEST(NexusLabel, QuotesOnlyWhatWouldNotReadBack)
 {
-  EXPECT_EQ(nexus_label("Homo-sapiens(x)"), "Homo-sapiens(x)");
+  EXPECT_EQ(nexus_label("Homo_sapiens.x2"), "Homo_sapiens.x2");
+  // Strict readers split at every punctuation character, not only the label set.
+  for (const char* label : {"paren(x)y", "a-b", "a+b", "a/b", "a\\b", "{x}", "a*", "<x>", "a\"b", "a`b"})
+    EXPECT_EQ(nexus_label(label), std::string("'") + label + "'") << label;
   EXPECT_EQ(nexus_label("Homo sapiens"), "'Homo sapiens'");
   EXPECT_EQ(nexus_label("it's"), "'it''s'");
   EXPECT_EQ(nexus_label(""), "''");
   EXPECT_EQ(nexus_label("a[1]"), "'a[1]'");
   EXPECT_EQ(nexus_label("x;y"), "'x;y'");
-  for (const char* label : {"Homo sapiens", "it's", "", "a[1]", "x;y", "tab\there", "ok"}) {
+  for (const char* label : {"Homo sapiens", "it's", "", "a[1]", "x;y", "tab\there", "ok", "paren(x)y", "a-b'c"}) {
     tNexusInput in;
     in.OpenString((nexus_label(label) + " ;").c_str());
     in.SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
@@ -341,4 +344,21 @@ TEST(NexusLabel, QuotesOnlyWhatWouldNotReadBack)
     EXPECT_STREQ(in.CurrentToken(), label);
     EXPECT_TRUE(in.CompareNextToken(";"));
   }
+}
+
+TEST(NexusLabel, UnderscoresMatchBlanksAndLinesAreReadToTheirEnd)
+{
+  EXPECT_TRUE(same_nexus_label("Homo sapiens", "Homo_sapiens"));
+  EXPECT_TRUE(same_nexus_label("a_b", "a_b"));
+  EXPECT_FALSE(same_nexus_label("Homo sapiens", "Homo_sapiens_"));
+  EXPECT_FALSE(same_nexus_label("ab", "a b"));
+  tNexusInput in;
+  in.OpenString("x 1 [c] 2\ny\r\nz 3;");
+  const char* expect[][2] = {{"x", " 1  2"}, {"y", ""}, {"z", " 3"}};
+  for (const auto& e : expect) {
+    EXPECT_STREQ(in.NextToken(), e[0]);
+    EXPECT_STREQ(in.NextLineToken(), e[1]);
+  }
+  EXPECT_STREQ(in.NextToken(), ";");
+  EXPECT_EQ(in.NextLineToken(), nullptr);
 }
