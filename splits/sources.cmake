@@ -1,7 +1,9 @@
 list(APPEND QV_CORE_SOURCES
   splits/buneman_tree.cpp
+  splits/circular_nnls.cpp
   splits/compute_cycle.cpp
   splits/compute_splits.cpp
+  splits/neighbor_net.cpp
   splits/quartets.cpp
   splits/splits_decomp.cpp
   splits/splits_greedy.cpp
