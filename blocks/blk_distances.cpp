@@ -513,7 +513,7 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   update.unpost(4);
 
   const char* method = assumptions->method.c_str();
-  if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE")) {
+  if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE") && !same_token(method, "NNET")) {
     _valid = 0;
     return;
   }

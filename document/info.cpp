@@ -92,7 +92,7 @@ void tDocument::check_assumptions()
     else if (s_valid)
       a.method = "SPECTRAL";
   }
-  if (is(a.transform, "NONE") && (is(a.method, "DSPLITS") || is(a.method, "DTREE"))) {
+  if (is(a.transform, "NONE") && (is(a.method, "DSPLITS") || is(a.method, "DTREE") || is(a.method, "NNET"))) {
     a.transform = "HAMMING";
     a.update.post(4);
   }
