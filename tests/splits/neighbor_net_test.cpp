@@ -11,14 +11,18 @@
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_distances.h"
+#include "blocks/blk_splits.h"
+#include "blocks/blk_splitsgraph.h"
 #include "blocks/blk_taxa.h"
 #include "core/random.h"
 #include "core/sets.h"
+#include "document/document.h"
 #include "nexus/nexus.h"
 #include "splits/circular_nnls.h"
 #include "splits/neighbor_net.h"
 #include "splits/splits_sys.h"
 #include "tests/support/capture.h"
+#include "tests/support/run.h"
 
 namespace {
 
@@ -281,4 +285,62 @@ TEST(NeighborNet, UnknownDistanceIsRefused)
   EXPECT_EQ(s.get_n(), 0);
   ASSERT_EQ(capture.fe.warnings.size(), 1u);
   EXPECT_EQ(capture.fe.warnings[0], "Neighbor-Net needs all distances: 1 unknown");
+}
+
+namespace {
+
+std::string printed_splits(tDocument& doc)
+{
+  tNexusOutput out;
+  out.OpenString();
+  doc.splits->print(&out, doc.taxa.get());
+  return out.GetString();
+}
+
+} // namespace
+
+// Through the document: the cycle of the result is the ordering found, the
+// method's splits are arcs of it, and a saved file reopens to the same text.
+TEST(NeighborNet, DocumentComputesSavesAndReopens)
+{
+  tCaptureScope capture;
+  std::string rows;
+  const char* seqs[] = {"ACGTACGTAACCGGTTACGT", "ACGTACGTAACCGGTTACGA", "ACGAACGTAACCGCTTACGA",
+                        "TCGAACGTTACCGCTTACGA", "TCGAAGGTTACCGCATACCA", "TCGTAGGTTACGGCATACCA",
+                        "ACGTAGGTTACGGGATACCT"};
+  for (int t = 0; t < 7; t++)
+    rows += " t" + std::to_string(t + 1) + " " + seqs[t];
+  tDocument doc;
+  ASSERT_EQ(doc.read_string(("begin taxa; dimensions ntax=7; taxlabels t1 t2 t3 t4 t5 t6 t7; end;"
+                             "begin characters; dimensions nchar=20; format datatype=dna; matrix" +
+                             rows + "; end; assume method=nnet;")
+                                .c_str()),
+            1);
+  ASSERT_TRUE(doc.splits->valid());
+  ASSERT_TRUE(doc.sgraph->valid());
+  const tSplitsSystem* s = doc.splits->get_splits_system();
+  EXPECT_STREQ(doc.splits->get_cyclicity(), "cyclic");
+  EXPECT_GE(s->get_n(), 7);
+  for (int i = 1; i <= s->get_n(); i++)
+    EXPECT_TRUE(s->is_arc(i));
+  EXPECT_NE(capture.fe.logged.find("Computing QV_SPLITS from DISTANCES (Neighbor-Net): "), std::string::npos);
+
+  tTempDir dir;
+  const std::string file = dir.file("nnet.nex");
+  ASSERT_EQ(doc.print_file(file.c_str()), 1);
+  tDocument again;
+  ASSERT_EQ(again.read_file(file.c_str()), 1);
+  EXPECT_EQ(printed_splits(again), printed_splits(doc));
+  EXPECT_EQ(again.splits->get_splits_system()->cycle, s->cycle);
+
+  // Distances alone are enough.
+  tDocument dist;
+  ASSERT_EQ(dist.read_string("begin taxa; dimensions ntax=4; taxlabels a b c d; end;"
+                             "begin distances; format triangle=upper no diagonal; matrix"
+                             " a 3 5 6 b 4 5 c 3 d; end; assume method=nnet;"),
+            1);
+  EXPECT_TRUE(dist.distances->valid());
+  ASSERT_TRUE(dist.splits->valid());
+  EXPECT_GE(dist.splits->get_nsplits(), 4);
+  EXPECT_TRUE(capture.fe.warnings.empty()) << capture.fe.warnings[0];
 }
