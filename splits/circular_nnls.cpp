@@ -313,7 +313,7 @@ public:
     return worst / (dmax > 0.0 ? dmax : 1.0);
   }
   bool optimal(const std::vector<double>& w) { return violation(w) * (dmax > 0.0 ? dmax : 1.0) <= kkt_tolerance(); }
-  double weight_tolerance() const { return 1e-12 * (dmax > 0.0 ? dmax : 1.0); }
+  double weight_tolerance() const { return 1e-10 * (dmax > 0.0 ? dmax : 1.0); }
 
   // Half the squared residual.
   double objective(const std::vector<double>& w)
@@ -345,7 +345,7 @@ public:
   // Scaled gradients within this of zero count as zero: far below any
   // weight kept, far above rounding.
   double tolerance() const { return 1e-10 * (dmax > 0.0 ? dmax : 1.0) * n; }
-  double kkt_tolerance() const { return 1e-10 * (dmax > 0.0 ? dmax : 1.0); }
+  double kkt_tolerance() const { return 1e-8 * (dmax > 0.0 ? dmax : 1.0); }
   double get_dmax() const { return dmax; }
 
 private:
