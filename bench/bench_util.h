@@ -33,16 +33,21 @@ inline void report(const char* name, const char* size, double seconds)
 
 inline double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
-// Path lengths of a random tree grown by attaching each leaf to a random
-// edge, plus `arcs` splits that are arcs of the tree's leaf order (weights
-// 0.1 to 0.5), each distance multiplied by a factor within `noise` of 1.
-inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, double noise)
-{
-  struct tTreeEdge {
-    int u, v;
-    double len;
-  };
+// A random tree grown by attaching each leaf 1..n to a random edge: leaves
+// are nodes 1..n, inner nodes follow; edge lengths 0.05 to 1.05.
+struct tTreeEdge {
+  int u, v;
+  double len;
+};
+struct tRandomTree {
   std::vector<tTreeEdge> edges;
+  int nodes = 0;   // node numbers are below this
+  int centre = 0;  // the first inner node
+};
+inline tRandomTree random_tree(int n)
+{
+  tRandomTree tree;
+  std::vector<tTreeEdge>& edges = tree.edges;
   int nodes = n + 1;
   const int centre = nodes++;
   for (int x = 1; x <= 3; x++)
@@ -55,6 +60,19 @@ inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, do
     edges.push_back(lower);
     edges.push_back({mid, leaf, 0.05 + uniform()});
   }
+  tree.nodes = nodes;
+  tree.centre = centre;
+  return tree;
+}
+
+// Path lengths of a random tree (random_tree), plus `arcs` splits that are
+// arcs of the tree's leaf order (weights 0.1 to 0.5), each distance
+// multiplied by a factor within `noise` of 1.
+inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, double noise)
+{
+  const tRandomTree tree = random_tree(n);
+  const std::vector<tTreeEdge>& edges = tree.edges;
+  const int nodes = tree.nodes, centre = tree.centre;
   std::vector<std::vector<std::pair<int, double>>> adj(static_cast<size_t>(nodes));
   for (const tTreeEdge& e : edges) {
     adj[static_cast<size_t>(e.u)].push_back({e.v, e.len});

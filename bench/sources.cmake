@@ -15,6 +15,7 @@ foreach(b
     bootstrap
     window
     spectra
+    nnet
   )
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

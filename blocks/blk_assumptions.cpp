@@ -27,7 +27,7 @@ void tAssumptionsBlk::show_usage() const
     "    [EXSET [exset-name] =  {characters|NONE};]\n",
     "    [EXTAXA [taxset-name] = {taxa|NONE};]\n",
     "    [TAXA_PARTITION [name] [= {[taxon ... taxon,] [taxon ... taxon,] ... ]|NONE};]\n",
-    "    [METHOD={DSPLITS|PSPLITS|SPECTRAL|DTREE|PTREE|STREE|NONE};]\n",
+    "    [METHOD={DSPLITS|PSPLITS|SPECTRAL|DTREE|PTREE|STREE|NNET|NONE};]\n",
     "    [[NO] REFINE [N=number] [CUT=number];]\n",
     "    [EDGE_TRANSFORM={NONE|AVERAGE|LEAST_SQUARES|FM_POW1|FM_POW2}]\n",
     "    [[NO] MAX_WIDTH [=number];]\n",
@@ -56,7 +56,7 @@ namespace {
 const char* const BLOCK = "QV_ASSUMPTIONS";
 
 const char* const METHODS[] = {"DSPLITS", "PSPLITS", "LSPLITS", "SPECTRAL", "WCSPLITS", "DTREE",
-                               "PTREE",   "LTREE",   "STREE",   "WCTREE",   "NONE"};
+                               "PTREE",   "LTREE",   "STREE",   "WCTREE",   "NNET", "NONE"};
 const char* const TRANSFORMS[] = {"HAMMING",  "LOGDET",   "JC",         "PAM250",
                                   "K3ST",     "NEI_MILLER", "GAPDIST",  "USERMATRIX",
                                   "COVARION", "CCONST",   "FITCHSIDOW", "NONE"};
@@ -396,7 +396,7 @@ int tAssumptionsBlk::read_method(tNexusInput* in)
 {
   const char* const where = "QV_ASSUMPTIONS-method";
   if (!in->CompareNextToken("=") || !in->NextToken() || !is_one_of(in->CurrentToken(), METHODS))
-    return in->Error(where, "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NONE};");
+    return in->Error(where, "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NNET|NONE};");
   const std::string name = in->CurrentToken();
   if (!in->CompareNextToken(";"))
     return in->Error(where, "Missing ';'");

@@ -609,7 +609,7 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   const char* method = assumptions->method.c_str();
   // The weak clusters are computed from distances too.
   if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE") && !same_token(method, "WCSPLITS") &&
-      !same_token(method, "WCTREE")) {
+      !same_token(method, "WCTREE") && !same_token(method, "NNET")) {
     _valid = 0;
     return;
   }

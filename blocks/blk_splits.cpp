@@ -13,6 +13,7 @@
 #include "core/message.h"
 #include "core/sets.h"
 #include "nexus/nexus.h"
+#include "splits/neighbor_net.h"
 
 namespace {
 
@@ -904,6 +905,8 @@ const tSplitsBlk::tMethod* tSplitsBlk::find_method(const char* name)
      &tSplitsBlk::run_refined},
     {"LSPLITS", FROM_CHARACTERS, "(Likelyhood Splits): ", "(Refined Likelyhood Splits): ", tInput::characters,
      tCompat::none, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
+    {"NNET", FROM_DISTANCES, "(Neighbor-Net): ", "(Neighbor-Net): ", tInput::distances, tCompat::none,
+     &tSplitsBlk::run_neighbor_net, &tSplitsBlk::run_neighbor_net},
     {"LTREE", FROM_CHARACTERS, "(Likelyhood Tree): ", "(Refined Likelyhood Tree): ", tInput::characters,
      tCompat::compatible, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
   };
@@ -921,6 +924,34 @@ int tSplitsBlk::run_split_decomposition(const tSources& src)
 int tSplitsBlk::run_buneman_tree(const tSources& src)
 {
   return splits_system->buneman_tree(src.taxa, src.assumptions, src.distances);
+}
+
+// Two arcs of the ordering found are compatible exactly when they do not
+// cross, which is far quicker to test than the general rule.
+int tSplitsBlk::run_neighbor_net(const tSources& src)
+{
+  if (!splits_system->neighbor_net(src.taxa, src.assumptions, src.distances))
+    return 0;
+  if (src.compute_cycle_fit_compat)
+    compatibility = circular_splits_compatible(splits_system.get()) ? "compatible" : "weakly compatible";
+  return 1;
+}
+
+// A circular method's ordering is its cycle: searching for one anew could
+// only find another order of the same arcs, at a cost exponential in the
+// worst case.
+void tSplitsBlk::keep_cycle()
+{
+  const tSplitsSystem* s = splits_system.get();
+  bool arcs = s->has_cycle() && static_cast<int>(s->cycle.size()) == s->get_ntax() + 1;
+  for (int i = 1; arcs && i <= s->get_n(); i++)
+    arcs = !(s->get_weight(i) > 0.0) || s->is_arc(i);
+  if (!arcs) {
+    compute_cyclicity();
+    return;
+  }
+  splits_system->is_cyclic = 1;
+  cyclicity = "cyclic";
 }
 
 int tSplitsBlk::run_refined(const tSources& src)
@@ -1070,7 +1101,10 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
       fit = splits_system->compute_fit(src.distances);
       message("%G\n", fit);
     }
-    compute_cyclicity();
+    if (same_token(assumptions->method.c_str(), "NNET"))
+      keep_cycle();
+    else
+      compute_cyclicity();
   }
   update.post(16);
   return 1;

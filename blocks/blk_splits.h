@@ -140,6 +140,8 @@ private:
   int post_process(const tSources& src, bool* post_8);
   int run_split_decomposition(const tSources& src);
   int run_buneman_tree(const tSources& src);
+  int run_neighbor_net(const tSources& src);
+  void keep_cycle();
   int run_refined(const tSources& src);
   int run_refined_weak(const tSources& src);
   int run_weak_clusters(const tSources& src);

@@ -93,7 +93,7 @@ void tDocument::check_assumptions()
       a.method = "SPECTRAL";
   }
   if (is(a.transform, "NONE") && (is(a.method, "DSPLITS") || is(a.method, "DTREE") || is(a.method, "WCSPLITS") ||
-                                   is(a.method, "WCTREE"))) {
+                                   is(a.method, "WCTREE") || is(a.method, "NNET"))) {
     a.transform = "HAMMING";
     a.update.post(4);
   }

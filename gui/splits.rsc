@@ -453,7 +453,7 @@ $m add checkbutton -label "Force Triangle Inequalities" -variable var_forcetri -
 
 set m .menubar.method
 foreach {label value} {"Split Decomposition" DSPLITS "Parsimony Splits" PSPLITS "Spectral Splits" SPECTRAL
-                       "Buneman Tree" DTREE P-Tree PTREE "Spectral Tree" STREE} {
+                       "Buneman Tree" DTREE P-Tree PTREE "Spectral Tree" STREE "Neighbor-Net" NNET} {
     $m add radiobutton -label $label -variable var_method -value $value \
         -command [list qv_cmd "assume method=[string tolower $value]"]
 }
@@ -1349,7 +1349,7 @@ proc update_state {} {
         $b configure -state $s
     }
     set_entries .menubar.method [on_off [expr {$chars && $ntax < 20}]] {"Spectral Splits" "Spectral Tree"}
-    set_entries .menubar.method [on_off [expr {$chars || $dists}]] {"Split Decomposition" "Buneman Tree"}
+    set_entries .menubar.method [on_off [expr {$chars || $dists}]] {"Split Decomposition" "Buneman Tree" "Neighbor-Net"}
 
     set s [on_off $dists]
     set_entries .menubar.options $s {"Force Triangle Inequalities"}

@@ -145,6 +145,9 @@ public:
   int split_decomposition(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances);
   int buneman_tree(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances);
   int compute_splits(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters, tDistancesBlk* distances);
+  // Neighbor-net (neighbor_net.cpp): the circular splits above the weight
+  // bound, with the ordering found as the cycle; 0 on failure.
+  int neighbor_net(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances);
 
   // Character methods.
   int parsimony_splits(tAssumptionsBlk* assumptions, tCharactersBlk* characters);

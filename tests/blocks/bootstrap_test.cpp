@@ -140,6 +140,16 @@ TEST(BootstrapSample, FirstRunOfSeedOneTakesTheColumnsWorkedOutByHand)
 
 // ---------------------------------------------------------------- computing
 
+TEST_F(Bootstrap, NeighborNetOnTreeLikeDataSupportsEveryTreeSplitFully)
+{
+  load(alignment(6, TREE6, 20, 0) + "assume method=nnet;");
+  ASSERT_EQ(doc.splits->get_nsplits(), 9);
+  bootstrap("bootstrap 100");
+  std::vector<int> full(10, 10000);
+  full[0] = 0;
+  EXPECT_EQ(supports(), full);
+}
+
 TEST_F(Bootstrap, TreeLikeDataSupportsEveryTreeSplitFully)
 {
   load(alignment(6, TREE6, 20, 0));

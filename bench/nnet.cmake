@@ -1,0 +1,1 @@
+qv_bench(nnet bench/bench_nnet.cpp)
