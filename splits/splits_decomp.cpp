@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -10,10 +11,11 @@
 #include "blocks/blk_distances.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/parallel.h"
 #include "core/sets.h"
 #include "splits/splits_sys.h"
 
-tQuartetScan::tQuartetScan(const tDistancesBlk* distances, int ntax)
+tFlatDistances::tFlatDistances(const tDistancesBlk* distances, int ntax)
     : stride(static_cast<size_t>(ntax < 0 ? 0 : ntax) + 1), dist(stride * stride, 0.0)
 {
   // get_matrix checks the range, so a matrix with too few taxa stops here.
@@ -24,6 +26,13 @@ tQuartetScan::tQuartetScan(const tDistancesBlk* distances, int ntax)
     if (!(std::fabs(x) <= 1e300))
       tame = false;
 }
+
+tQuartetScan::tQuartetScan(const tDistancesBlk* distances, int ntax)
+    : flat(std::make_shared<tFlatDistances>(distances, ntax))
+{
+}
+
+tQuartetScan::tQuartetScan(std::shared_ptr<const tFlatDistances> distances) : flat(std::move(distances)) {}
 
 void tQuartetScan::prepare(int t, const unsigned char* inA)
 {
@@ -37,8 +46,6 @@ void tQuartetScan::prepare(int t, const unsigned char* inA)
   daB.resize(nb);
   for (size_t k = 0; k < nb; k++)
     dtB[k] = dt[B[k]];
-  if (dBB.size() < nb * nb)
-    dBB.resize(nb * nb);
   rows_ready = 0;
 }
 
@@ -176,32 +183,116 @@ inline bool buneman_row(const tRow& r, double& value)
 
 } // namespace
 
-double tQuartetScan::isolation(int t, const unsigned char* inA, double drop)
+namespace {
+
+// Whether the quartet (t, a1 | b1, b2) rejects the split, as the indices
+// define it.
+template <bool buneman> bool quartet_rejects(const tFlatDistances& f, int t, int a1, int b1, int b2)
 {
-  prepare(t, inA);
-  const double* dt = row(t);
-  tRow r{nullptr, daB.data(), dtB.data(), 0.0, 0.0, 0.0, 0, B.size()};
-  double value = 100000.0;
-  for (int a1 : A) {
-    load_a1(a1);
-    r.dta1 = dt[a1];
-    for (r.i = 0; r.i < r.nb; r.i++) {
-      r.dbb = bb_row(r.i);
-      r.dtb1 = r.dtb[r.i];
-      r.da1b1 = r.dab[r.i];
-      if (!iso_row(r, value, tame) || 0.5 * value <= drop)
-        return 0.0;
-    }
-  }
-  return 0.5 * value;
+  const double* dt = f.row(t);
+  const double* da = f.row(a1);
+  const double dbb = f.row(b1)[b2];
+  if (buneman)
+    return 0.5 * (FMIN(da[b1] + dt[b2], da[b2] + dt[b1]) - dt[a1] - dbb) <= 0.0;
+  const double a1a2_b1b2 = dt[a1] + dbb;
+  return !(a1a2_b1b2 < FMAX(da[b2] + dt[b1], da[b1] + dt[b2]));
 }
 
-double tQuartetScan::buneman(int t, const unsigned char* inA, double drop)
+// The smallest quartet value of the pair b1, b2 over every a1 = 0..n-1 whose
+// mask entry is 0 (the others give +inf): r1, r2 and dt are the distance rows
+// of b1, b2 and t, c1 = d(t, b1), c2 = d(t, b2), c3 = d(b1, b2). Each value
+// is computed with the same operations as the scalar index, so the minimum is
+// the same bit for bit; there are no NaNs (the distances are tame).
+typedef double tV4 __attribute__((vector_size(32)));
+
+template <bool buneman>
+inline double pair_minimum_body(const double* r1, const double* r2, const double* dt, const double* mask, double c1,
+                                double c2, double c3, size_t n)
 {
-  prepare(t, inA);
+  const tV4 v1 = {c1, c1, c1, c1}, v2 = {c2, c2, c2, c2}, v3 = {c3, c3, c3, c3}, half = {0.5, 0.5, 0.5, 0.5};
+  tV4 low = {HUGE_VAL, HUGE_VAL, HUGE_VAL, HUGE_VAL};
+  size_t a = 0;
+  for (; a + 4 <= n; a += 4) {
+    tV4 x, y, d, m, v;
+    std::memcpy(&x, r1 + a, sizeof x);
+    std::memcpy(&y, r2 + a, sizeof y);
+    std::memcpy(&d, dt + a, sizeof d);
+    std::memcpy(&m, mask + a, sizeof m);
+    if (buneman) {
+      const tV4 p = x + v2, q = y + v1;
+      v = half * ((p < q ? p : q) - d - v3) + m;
+    } else {
+      const tV4 p = y + v1, q = x + v2;
+      v = (p > q ? p : q) - (d + v3) + m;
+    }
+    low = v < low ? v : low;
+  }
+  double m = HUGE_VAL;
+  for (int i = 0; i < 4; i++)
+    m = FMIN(m, low[i]);
+  for (; a < n; a++) {
+    double v;
+    if (buneman)
+      v = 0.5 * (FMIN(r1[a] + c2, r2[a] + c1) - dt[a] - c3) + mask[a];
+    else
+      v = FMAX(r2[a] + c1, r1[a] + c2) - (dt[a] + c3) + mask[a];
+    m = FMIN(m, v);
+  }
+  return m;
+}
+
+__attribute__((target_clones("avx2", "default"))) double iso_pair_minimum(const double* r1, const double* r2,
+                                                                            const double* dt, const double* mask,
+                                                                            double c1, double c2, double c3,
+                                                                            size_t n)
+{
+  return pair_minimum_body<false>(r1, r2, dt, mask, c1, c2, c3, n);
+}
+
+__attribute__((target_clones("avx2", "default"))) double buneman_pair_minimum(const double* r1, const double* r2,
+                                                                                const double* dt,
+                                                                                const double* mask, double c1,
+                                                                                double c2, double c3, size_t n)
+{
+  return pair_minimum_body<true>(r1, r2, dt, mask, c1, c2, c3, n);
+}
+
+} // namespace
+
+void tQuartetScan::remember(int t, int a1, int b1, int b2)
+{
+  if (witness_level != t) {
+    witness_level = t;
+    witnesses.clear();
+  }
+  for (size_t i = 0; i < witnesses.size(); i++)
+    if (witnesses[i].a1 == a1 && witnesses[i].b1 == b1 && witnesses[i].b2 == b2) {
+      witnesses.erase(witnesses.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  witnesses.insert(witnesses.begin(), tWitness{a1, b1, b2});
+  if (witnesses.size() > 4)
+    witnesses.pop_back();
+}
+
+template <bool buneman> bool tQuartetScan::rejected_by_witness(int t, const unsigned char* inA)
+{
+  if (witness_level != t)
+    return false;
+  for (const tWitness& w : witnesses)
+    if (inA[w.a1] && !inA[w.b1] && !inA[w.b2] && quartet_rejects<buneman>(*flat, t, w.a1, w.b1, w.b2))
+      return true;
+  return false;
+}
+
+template <bool buneman> double tQuartetScan::scan_rows(int t, double drop)
+{
+  const size_t nb = B.size();
+  if (dBB.size() < nb * nb)
+    dBB.resize(nb * nb);
   const double* dt = row(t);
-  tRow r{nullptr, daB.data(), dtB.data(), 0.0, 0.0, 0.0, 0, B.size()};
-  double value = 1000000.0;
+  tRow r{nullptr, daB.data(), dtB.data(), 0.0, 0.0, 0.0, 0, nb};
+  double value = buneman ? 1000000.0 : 100000.0;
   for (int a1 : A) {
     load_a1(a1);
     r.dta1 = dt[a1];
@@ -209,12 +300,67 @@ double tQuartetScan::buneman(int t, const unsigned char* inA, double drop)
       r.dbb = bb_row(r.i);
       r.dtb1 = r.dtb[r.i];
       r.da1b1 = r.dab[r.i];
-      if (!buneman_row(r, value) || value <= drop)
+      const bool kept = buneman ? buneman_row(r, value) : iso_row(r, value, flat->tame);
+      if (!kept) {
+        for (size_t k = r.i; k < nb; k++)
+          if (quartet_rejects<buneman>(*flat, t, a1, B[r.i], B[k])) {
+            remember(t, a1, B[r.i], B[k]);
+            break;
+          }
+        return 0.0;
+      }
+      if ((buneman ? value : 0.5 * value) <= drop)
         return 0.0;
     }
   }
-  return value;
+  return buneman ? value : 0.5 * value;
 }
+
+template <bool buneman> double tQuartetScan::scan_pairs(int t, double drop)
+{
+  const size_t n = static_cast<size_t>(t) + 1;
+  mask.assign(n, HUGE_VAL);
+  for (int a : A)
+    mask[static_cast<size_t>(a)] = 0.0;
+  const double* dt = row(t);
+  double value = buneman ? 1000000.0 : 100000.0;
+  for (size_t i = 0; i < B.size(); i++) {
+    const int b1 = B[i];
+    const double* r1 = row(b1);
+    for (size_t k = i; k < B.size(); k++) {
+      const int b2 = B[k];
+      const double* r2 = row(b2);
+      const double v = buneman ? buneman_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], n)
+                               : iso_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], n);
+      if (v <= 0.0) {
+        for (int a1 : A)
+          if (quartet_rejects<buneman>(*flat, t, a1, b1, b2)) {
+            remember(t, a1, b1, b2);
+            break;
+          }
+        return 0.0;
+      }
+      value = FMIN(value, v);
+      if ((buneman ? value : 0.5 * value) <= drop)
+        return 0.0;
+    }
+  }
+  return buneman ? value : 0.5 * value;
+}
+
+template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* inA, double drop)
+{
+  if (rejected_by_witness<buneman>(t, inA))
+    return 0.0;
+  prepare(t, inA);
+  if (flat->tame && A.size() > B.size())
+    return scan_pairs<buneman>(t, drop);
+  return scan_rows<buneman>(t, drop);
+}
+
+double tQuartetScan::isolation(int t, const unsigned char* inA, double drop) { return scan<false>(t, inA, drop); }
+
+double tQuartetScan::buneman(int t, const unsigned char* inA, double drop) { return scan<true>(t, inA, drop); }
 
 namespace {
 
@@ -240,6 +386,24 @@ struct tLevel {
   }
 };
 
+// Candidate c of level t: 0 is {t}; 2s+1 and 2s+2 extend split s of the
+// previous level by t on its side and on the other side.
+void candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA)
+{
+  if (c == 0) {
+    std::fill(inA + 1, inA + t, 0);
+  } else {
+    const unsigned char* S = previous.side((c - 1) / 2);
+    const unsigned char flip = c % 2 == 0;
+    for (int x = 1; x < t; x++)
+      inA[x] = S[x] ^ flip;
+  }
+  inA[t] = 1;
+}
+
+// Levels with less work than this are scanned on the calling thread alone.
+constexpr size_t PARALLEL_WORK = 1 << 14;
+
 } // namespace
 
 void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, tSplitIndex index)
@@ -249,40 +413,50 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
   splits->set_ntax(ntax);
   if (ntax < 2)
     return;
-  tQuartetScan scan(distances, ntax);
-  auto index_of = [&](int t, const unsigned char* inA) {
-    tcltk_update();
-    return index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND)
-                                           : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND);
-  };
+  const auto flat = std::make_shared<const tFlatDistances>(distances, ntax);
+  tWorkCrew crew(std::min(computation_threads(), ntax));
+  std::vector<tQuartetScan> scans(static_cast<size_t>(crew.lanes()), tQuartetScan(flat));
+  std::vector<std::vector<unsigned char>> sides(scans.size(), std::vector<unsigned char>(static_cast<size_t>(ntax) + 1));
+  std::vector<double> found;
 
   tLevel previous, current;
-  std::vector<unsigned char> inA(static_cast<size_t>(ntax) + 1);
   for (int t = 2; t <= ntax; t++) {
+    const size_t candidates = 1 + 2 * previous.count();
+    found.assign(candidates, 0.0);
+    auto scan_candidate = [&](size_t c, int lane) {
+      unsigned char* inA = sides[static_cast<size_t>(lane)].data();
+      candidate_side(previous, c, t, inA);
+      tQuartetScan& scan = scans[static_cast<size_t>(lane)];
+      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND)
+                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND);
+    };
+    if (crew.lanes() > 1 && candidates * static_cast<size_t>(t) >= PARALLEL_WORK) {
+      crew.run(candidates, 8, scan_candidate, tcltk_update);
+    } else {
+      for (size_t c = 0; c < candidates; c++) {
+        tcltk_update();
+        scan_candidate(c, 0);
+      }
+    }
+
+    // Kept in candidate order, each by its side with taxon 1 (normal form).
     current.reset(static_cast<size_t>(t) + 1);
-    // Each kept split is held by its side with taxon 1 (normal form).
-    std::fill(inA.begin(), inA.end(), 0);
-    inA[t] = 1;
-    const double w_single = index_of(t, inA.data());
-    if (w_single > SPLIT_WEIGHT_BOUND) {
-      unsigned char* side = current.append(w_single);
+    if (found[0] > SPLIT_WEIGHT_BOUND) {
+      unsigned char* side = current.append(found[0]);
       for (int x = 1; x < t; x++)
         side[x] = 1;
     }
     for (size_t s = 0; s < previous.count(); s++) {
       const unsigned char* S = previous.side(s);
       const double wS = previous.weights[s];
-      for (int x = 1; x < t; x++)
-        inA[x] = S[x];
-      double w = FMIN(index_of(t, inA.data()), wS);
+      double w = FMIN(found[2 * s + 1], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
         unsigned char* side = current.append(w);
-        for (int x = 1; x <= t; x++)
-          side[x] = inA[x];
+        for (int x = 1; x < t; x++)
+          side[x] = S[x];
+        side[t] = 1;
       }
-      for (int x = 1; x < t; x++)
-        inA[x] = !S[x];
-      w = FMIN(index_of(t, inA.data()), wS);
+      w = FMIN(found[2 * s + 2], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
         unsigned char* side = current.append(w);
         for (int x = 1; x < t; x++)
