@@ -198,64 +198,80 @@ template <bool buneman> bool quartet_rejects(const tFlatDistances& f, int t, int
   return !(a1a2_b1b2 < FMAX(da[b2] + dt[b1], da[b1] + dt[b2]));
 }
 
-// The smallest quartet value of the pair b1, b2 over every a1 = 0..n-1 whose
-// mask entry is 0 (the others give +inf): r1, r2 and dt are the distance rows
-// of b1, b2 and t, c1 = d(t, b1), c2 = d(t, b2), c3 = d(b1, b2). Each value
-// is computed with the same operations as the scalar index, so the minimum is
-// the same bit for bit; there are no NaNs (the distances are tame).
+// Quartet minima over whole distance rows, with the members of one side
+// masked out by the candidate's flags: no gathering, and 4 lanes at a time.
+// Each value is formed with the same operations, in the same order, as the
+// scalar index, so the minimum is the same bit for bit; the distances are
+// tame, so there are no NaNs. A masked entry gives +inf.
 typedef double tV4 __attribute__((vector_size(32)));
 
-template <bool buneman>
-inline double pair_minimum_body(const double* r1, const double* r2, const double* dt, const double* mask, double c1,
-                                double c2, double c3, size_t n)
-{
-  const tV4 v1 = {c1, c1, c1, c1}, v2 = {c2, c2, c2, c2}, v3 = {c3, c3, c3, c3}, half = {0.5, 0.5, 0.5, 0.5};
-  tV4 low = {HUGE_VAL, HUGE_VAL, HUGE_VAL, HUGE_VAL};
-  size_t a = 0;
-  for (; a + 4 <= n; a += 4) {
-    tV4 x, y, d, m, v;
-    std::memcpy(&x, r1 + a, sizeof x);
-    std::memcpy(&y, r2 + a, sizeof y);
-    std::memcpy(&d, dt + a, sizeof d);
-    std::memcpy(&m, mask + a, sizeof m);
-    if (buneman) {
-      const tV4 p = x + v2, q = y + v1;
-      v = half * ((p < q ? p : q) - d - v3) + m;
-    } else {
-      const tV4 p = y + v1, q = x + v2;
-      v = (p > q ? p : q) - (d + v3) + m;
-    }
-    low = v < low ? v : low;
-  }
-  double m = HUGE_VAL;
-  for (int i = 0; i < 4; i++)
-    m = FMIN(m, low[i]);
-  for (; a < n; a++) {
-    double v;
-    if (buneman)
-      v = 0.5 * (FMIN(r1[a] + c2, r2[a] + c1) - dt[a] - c3) + mask[a];
-    else
-      v = FMAX(r2[a] + c1, r1[a] + c2) - (dt[a] + c3) + mask[a];
-    m = FMIN(m, v);
-  }
+// Each kernel is the minimum over k in [from, to) of value(k) + mask[k],
+// 8 entries a step in two chains (the minimum does not depend on the order);
+// written out in full so that every clone inlines all of it. X, Y, Z are the
+// three rows at k, C1, C2, C3 the constants.
+#define QV_MASKED_MINIMUM(vector_value, scalar_value)                                                          \
+  const tV4 V1 = {c1, c1, c1, c1}, V2 = {c2, c2, c2, c2}, V3 = {c3, c3, c3, c3}, HALF = {0.5, 0.5, 0.5, 0.5}; \
+  (void)HALF;                                                                                                  \
+  tV4 low0 = {HUGE_VAL, HUGE_VAL, HUGE_VAL, HUGE_VAL}, low1 = low0;                                          \
+  size_t k = from;                                                                                             \
+  for (; k + 8 <= to; k += 8) {                                                                                \
+    for (int half_step = 0; half_step < 2; half_step++) {                                                      \
+      const size_t j = k + 4 * static_cast<size_t>(half_step);                                                 \
+      tV4 X, Y, Z, M;                                                                                          \
+      std::memcpy(&X, x + j, sizeof X);                                                                        \
+      std::memcpy(&Y, y + j, sizeof Y);                                                                        \
+      std::memcpy(&Z, z + j, sizeof Z);                                                                        \
+      std::memcpy(&M, mask + j, sizeof M);                                                                     \
+      const tV4 v = (vector_value) + M;                                                                        \
+      if (half_step == 0)                                                                                      \
+        low0 = v < low0 ? v : low0;                                                                            \
+      else                                                                                                     \
+        low1 = v < low1 ? v : low1;                                                                            \
+    }                                                                                                          \
+  }                                                                                                            \
+  low0 = low1 < low0 ? low1 : low0;                                                                            \
+  double m = HUGE_VAL;                                                                                         \
+  for (int i = 0; i < 4; i++)                                                                                  \
+    m = FMIN(m, low0[i]);                                                                                      \
+  for (; k < to; k++) {                                                                                        \
+    const double X = x[k], Y = y[k], Z = z[k];                                                                 \
+    m = FMIN(m, (scalar_value) + mask[k]);                                                                     \
+  }                                                                                                            \
   return m;
+
+#define QV_KERNEL(name)                                                                                        \
+  __attribute__((target_clones("avx2", "default"))) double name(const double* x, const double* y,              \
+                                                                const double* z, const double* mask,           \
+                                                                double c1, double c2, double c3, size_t from,  \
+                                                                size_t to)
+
+// The pair b1, b2 over every a1 in [from, to): x, y, z are the rows of b1, b2
+// and t; c1 = d(t, b1), c2 = d(t, b2), c3 = d(b1, b2).
+QV_KERNEL(iso_pair_minimum)
+{
+  QV_MASKED_MINIMUM(((Y + V1) > (X + V2) ? (Y + V1) : (X + V2)) - (Z + V3),
+                    FMAX(Y + c1, X + c2) - (Z + c3))
+}
+QV_KERNEL(buneman_pair_minimum)
+{
+  QV_MASKED_MINIMUM(HALF * (((X + V2) < (Y + V1) ? (X + V2) : (Y + V1)) - Z - V3),
+                    0.5 * (FMIN(X + c2, Y + c1) - Z - c3))
 }
 
-__attribute__((target_clones("avx2", "default"))) double iso_pair_minimum(const double* r1, const double* r2,
-                                                                            const double* dt, const double* mask,
-                                                                            double c1, double c2, double c3,
-                                                                            size_t n)
+// The pair a1, b1 over every b2 in [from, to): x, y, z are the rows of t, a1
+// and b1; c1 = d(t, b1), c2 = d(a1, b1), c3 = d(t, a1).
+QV_KERNEL(iso_row_minimum)
 {
-  return pair_minimum_body<false>(r1, r2, dt, mask, c1, c2, c3, n);
+  QV_MASKED_MINIMUM(((Y + V1) > (V2 + X) ? (Y + V1) : (V2 + X)) - (V3 + Z),
+                    FMAX(Y + c1, c2 + X) - (c3 + Z))
 }
-
-__attribute__((target_clones("avx2", "default"))) double buneman_pair_minimum(const double* r1, const double* r2,
-                                                                                const double* dt,
-                                                                                const double* mask, double c1,
-                                                                                double c2, double c3, size_t n)
+QV_KERNEL(buneman_row_minimum)
 {
-  return pair_minimum_body<true>(r1, r2, dt, mask, c1, c2, c3, n);
+  QV_MASKED_MINIMUM(HALF * (((V2 + X) < (Y + V1) ? (V2 + X) : (Y + V1)) - V3 - Z),
+                    0.5 * (FMIN(c2 + X, Y + c1) - c3 - Z))
 }
+#undef QV_KERNEL
+#undef QV_MASKED_MINIMUM
 
 } // namespace
 
@@ -316,13 +332,10 @@ template <bool buneman> double tQuartetScan::scan_rows(int t, double drop)
   return buneman ? value : 0.5 * value;
 }
 
-template <bool buneman> double tQuartetScan::scan_pairs(int t, double drop)
+template <bool buneman> double tQuartetScan::scan_pairs(int t, const unsigned char* inA, double drop)
 {
-  const size_t n = static_cast<size_t>(t) + 1;
-  mask.assign(n, HUGE_VAL);
-  for (int a : A)
-    mask[static_cast<size_t>(a)] = 0.0;
   const double* dt = row(t);
+  const size_t to = static_cast<size_t>(t) + 1;
   double value = buneman ? 1000000.0 : 100000.0;
   for (size_t i = 0; i < B.size(); i++) {
     const int b1 = B[i];
@@ -330,11 +343,41 @@ template <bool buneman> double tQuartetScan::scan_pairs(int t, double drop)
     for (size_t k = i; k < B.size(); k++) {
       const int b2 = B[k];
       const double* r2 = row(b2);
-      const double v = buneman ? buneman_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], n)
-                               : iso_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], n);
+      const double v = buneman ? buneman_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], 1, to)
+                               : iso_pair_minimum(r1, r2, dt, mask.data(), dt[b1], dt[b2], r1[b2], 1, to);
       if (v <= 0.0) {
-        for (int a1 : A)
-          if (quartet_rejects<buneman>(*flat, t, a1, b1, b2)) {
+        for (int a1 = 1; a1 <= t; a1++)
+          if (inA[a1] && quartet_rejects<buneman>(*flat, t, a1, b1, b2)) {
+            remember(t, a1, b1, b2);
+            break;
+          }
+        return 0.0;
+      }
+      value = FMIN(value, v);
+      if ((buneman ? value : 0.5 * value) <= drop)
+        return 0.0;
+    }
+  }
+  return buneman ? value : 0.5 * value;
+}
+
+template <bool buneman> double tQuartetScan::scan_full_rows(int t, const unsigned char* inA, double drop)
+{
+  const double* rt = row(t);
+  const size_t to = static_cast<size_t>(t) + 1;
+  double value = buneman ? 1000000.0 : 100000.0;
+  for (int a1 : A) {
+    const double* ra = row(a1);
+    for (int b1 = 1; b1 < t; b1++) {
+      if (inA[b1])
+        continue;
+      const double* rb = row(b1);
+      const size_t from = static_cast<size_t>(b1);
+      const double v = buneman ? buneman_row_minimum(rt, ra, rb, mask.data(), rt[b1], ra[b1], rt[a1], from, to)
+                               : iso_row_minimum(rt, ra, rb, mask.data(), rt[b1], ra[b1], rt[a1], from, to);
+      if (v <= 0.0) {
+        for (int b2 = b1; b2 <= t; b2++)
+          if (!inA[b2] && quartet_rejects<buneman>(*flat, t, a1, b1, b2)) {
             remember(t, a1, b1, b2);
             break;
           }
@@ -352,10 +395,27 @@ template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* in
 {
   if (rejected_by_witness<buneman>(t, inA))
     return 0.0;
-  prepare(t, inA);
-  if (flat->tame && A.size() > B.size())
-    return scan_pairs<buneman>(t, drop);
-  return scan_rows<buneman>(t, drop);
+  if (!flat->tame) {
+    prepare(t, inA);
+    return scan_rows<buneman>(t, drop);
+  }
+  // Only the smaller side is listed; the larger one is scanned through a
+  // mask that is +inf on the smaller one.
+  int in_a = 0;
+  for (int x = 1; x <= t; x++)
+    in_a += inA[x] != 0;
+  const bool pairs = in_a > t - in_a;
+  std::vector<int>& listed = pairs ? B : A;
+  listed.clear();
+  mask.resize(static_cast<size_t>(t) + 1);
+  mask[0] = HUGE_VAL;
+  for (int x = 1; x <= t; x++) {
+    const bool small = (inA[x] != 0) != pairs;
+    mask[static_cast<size_t>(x)] = small ? HUGE_VAL : 0.0;
+    if (small)
+      listed.push_back(x);
+  }
+  return pairs ? scan_pairs<buneman>(t, inA, drop) : scan_full_rows<buneman>(t, inA, drop);
 }
 
 double tQuartetScan::isolation(int t, const unsigned char* inA, double drop) { return scan<false>(t, inA, drop); }

@@ -48,10 +48,12 @@ struct tFlatDistances {
 // not change the result; the scan uses that three ways:
 // - the quartets that rejected the last candidates of the level are tried
 //   first, since a wrong extension is usually rejected by the same few;
-// - with the larger side B, rows are gathered per a1 and each inner loop runs
-//   over B;
-// - with the larger side A, each pair b1 <= b2 runs over the whole distance
-//   rows 1..t, the members of B masked out, with no gathering at all.
+// - only the smaller side is listed; the larger one is run over whole
+//   distance rows with the other side's members masked out, so nothing is
+//   gathered: each pair b1 <= b2 over every a1 when A is larger, each pair
+//   a1, b1 over every b2 >= b1 otherwise;
+// - with unknown distances, rows are gathered per a1 and scanned as the
+//   indices define it.
 // One scan is scratch for one thread; scans may share the distances.
 class tQuartetScan {
 public:
@@ -73,7 +75,7 @@ private:
   std::vector<double> dtB;   // d(t, B[k])
   std::vector<double> daB;   // d(a1, B[k]) for the current a1
   std::vector<double> dBB;   // d(B[i], B[k]) for k >= i, row i at i*|B|
-  std::vector<double> mask;  // 0 on A, +inf on B, over 1..t
+  std::vector<double> mask;  // +inf on the listed (smaller) side, 0 on the other, over 0..t
   size_t rows_ready = 0;     // rows of dBB gathered for this candidate
   int witness_level = 0;
   std::vector<tWitness> witnesses; // most recent first
@@ -81,7 +83,8 @@ private:
   const double* row(int x) const { return flat->row(x); }
   template <bool buneman> double scan(int t, const unsigned char* inA, double drop);
   template <bool buneman> double scan_rows(int t, double drop);
-  template <bool buneman> double scan_pairs(int t, double drop);
+  template <bool buneman> double scan_pairs(int t, const unsigned char* inA, double drop);
+  template <bool buneman> double scan_full_rows(int t, const unsigned char* inA, double drop);
   template <bool buneman> bool rejected_by_witness(int t, const unsigned char* inA);
   void remember(int t, int a1, int b1, int b2);
   void prepare(int t, const unsigned char* inA);
