@@ -391,7 +391,13 @@ template <bool buneman> double tQuartetScan::scan_full_rows(int t, const unsigne
   return buneman ? value : 0.5 * value;
 }
 
-template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* inA, double drop)
+namespace {
+
+constexpr uint64_t ONES = 0x0101010101010101ULL;
+
+} // namespace
+
+template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a)
 {
   if (rejected_by_witness<buneman>(t, inA))
     return 0.0;
@@ -399,18 +405,39 @@ template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* in
     prepare(t, inA);
     return scan_rows<buneman>(t, drop);
   }
+  if (size_a < 0) {
+    size_a = 0;
+    for (int x = 1; x <= t; x++)
+      size_a += inA[x];
+  }
   // Only the smaller side is listed; the larger one is scanned through a
-  // mask that is +inf on the smaller one.
-  int in_a = 0;
-  for (int x = 1; x <= t; x++)
-    in_a += inA[x] != 0;
-  const bool pairs = in_a > t - in_a;
+  // mask that is +inf on the smaller one. Eight flags at a time: sides are
+  // mostly runs of one kind.
+  const bool pairs = size_a > t - size_a;
   std::vector<int>& listed = pairs ? B : A;
   listed.clear();
   mask.resize(static_cast<size_t>(t) + 1);
   mask[0] = HUGE_VAL;
-  for (int x = 1; x <= t; x++) {
-    const bool small = (inA[x] != 0) != pairs;
+  const uint64_t flip = pairs ? ONES : 0;
+  int x = 1;
+  for (; x + 8 <= t + 1; x += 8) {
+    uint64_t word;
+    std::memcpy(&word, inA + x, sizeof word);
+    word ^= flip;
+    double* m = mask.data() + x;
+    if (word == 0) {
+      std::fill(m, m + 8, 0.0);
+      continue;
+    }
+    for (int i = 0; i < 8; i++) {
+      const bool small = inA[x + i] != pairs;
+      m[i] = small ? HUGE_VAL : 0.0;
+      if (small)
+        listed.push_back(x + i);
+    }
+  }
+  for (; x <= t; x++) {
+    const bool small = inA[x] != pairs;
     mask[static_cast<size_t>(x)] = small ? HUGE_VAL : 0.0;
     if (small)
       listed.push_back(x);
@@ -418,23 +445,31 @@ template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* in
   return pairs ? scan_pairs<buneman>(t, inA, drop) : scan_full_rows<buneman>(t, inA, drop);
 }
 
-double tQuartetScan::isolation(int t, const unsigned char* inA, double drop) { return scan<false>(t, inA, drop); }
+double tQuartetScan::isolation(int t, const unsigned char* inA, double drop, int size_a)
+{
+  return scan<false>(t, inA, drop, size_a);
+}
 
-double tQuartetScan::buneman(int t, const unsigned char* inA, double drop) { return scan<true>(t, inA, drop); }
+double tQuartetScan::buneman(int t, const unsigned char* inA, double drop, int size_a)
+{
+  return scan<true>(t, inA, drop, size_a);
+}
 
 namespace {
 
 // The split sides of one level, flat: split s has flags [s*stride+1 .. s*stride+t].
 struct tLevel {
   size_t stride = 0;
-  std::vector<unsigned char> sides;
+  std::vector<unsigned char> sides; // flags 0 or 1
   std::vector<double> weights;
+  std::vector<int> sizes;           // members of each side
 
   size_t count() const { return weights.size(); }
   const unsigned char* side(size_t s) const { return sides.data() + s * stride; }
-  unsigned char* append(double w)
+  unsigned char* append(double w, int size)
   {
     weights.push_back(w);
+    sizes.push_back(size);
     sides.resize(weights.size() * stride, 0);
     return sides.data() + (weights.size() - 1) * stride;
   }
@@ -443,22 +478,35 @@ struct tLevel {
     stride = new_stride;
     sides.clear();
     weights.clear();
+    sizes.clear();
   }
 };
 
 // Candidate c of level t: 0 is {t}; 2s+1 and 2s+2 extend split s of the
-// previous level by t on its side and on the other side.
-void candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA)
+// previous level by t on its side and on the other side. Returns |A|.
+int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA)
 {
+  inA[t] = 1;
   if (c == 0) {
     std::fill(inA + 1, inA + t, 0);
-  } else {
-    const unsigned char* S = previous.side((c - 1) / 2);
-    const unsigned char flip = c % 2 == 0;
-    for (int x = 1; x < t; x++)
-      inA[x] = S[x] ^ flip;
+    return 1;
   }
-  inA[t] = 1;
+  const size_t s = (c - 1) / 2;
+  const unsigned char* S = previous.side(s);
+  if (c % 2 == 1) {
+    std::memcpy(inA + 1, S + 1, static_cast<size_t>(t - 1));
+    return previous.sizes[s] + 1;
+  }
+  int x = 1;
+  for (; x + 8 <= t; x += 8) {
+    uint64_t word;
+    std::memcpy(&word, S + x, sizeof word);
+    word ^= ONES;
+    std::memcpy(inA + x, &word, sizeof word);
+  }
+  for (; x < t; x++)
+    inA[x] = S[x] ^ 1;
+  return t - previous.sizes[s];
 }
 
 // Levels with less work than this are scanned on the calling thread alone.
@@ -485,10 +533,10 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
     found.assign(candidates, 0.0);
     auto scan_candidate = [&](size_t c, int lane) {
       unsigned char* inA = sides[static_cast<size_t>(lane)].data();
-      candidate_side(previous, c, t, inA);
+      const int size_a = candidate_side(previous, c, t, inA);
       tQuartetScan& scan = scans[static_cast<size_t>(lane)];
-      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND)
-                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND);
+      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND, size_a)
+                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND, size_a);
     };
     if (crew.lanes() > 1 && candidates * static_cast<size_t>(t) >= PARALLEL_WORK) {
       crew.run(candidates, 8, scan_candidate, tcltk_update);
@@ -502,7 +550,7 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
     // Kept in candidate order, each by its side with taxon 1 (normal form).
     current.reset(static_cast<size_t>(t) + 1);
     if (found[0] > SPLIT_WEIGHT_BOUND) {
-      unsigned char* side = current.append(found[0]);
+      unsigned char* side = current.append(found[0], t - 1);
       for (int x = 1; x < t; x++)
         side[x] = 1;
     }
@@ -511,14 +559,14 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
       const double wS = previous.weights[s];
       double w = FMIN(found[2 * s + 1], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w);
+        unsigned char* side = current.append(w, previous.sizes[s] + 1);
         for (int x = 1; x < t; x++)
           side[x] = S[x];
         side[t] = 1;
       }
       w = FMIN(found[2 * s + 2], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w);
+        unsigned char* side = current.append(w, previous.sizes[s]);
         for (int x = 1; x < t; x++)
           side[x] = S[x];
       }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -60,11 +61,12 @@ public:
   tQuartetScan(const tDistancesBlk* distances, int ntax);
   explicit tQuartetScan(std::shared_ptr<const tFlatDistances> distances);
 
-  // The indices of the candidate whose members are flagged in inA[1..t]
-  // (inA[t] non-zero). A result that would not be above `drop` may come back
-  // as 0.0 early: the caller drops such a candidate anyway.
-  double isolation(int t, const unsigned char* inA, double drop);
-  double buneman(int t, const unsigned char* inA, double drop);
+  // The indices of the candidate whose members are flagged by 1 in
+  // inA[1..t] (the others 0; inA[t] is 1). A result that would not be above
+  // `drop` may come back as 0.0 early: the caller drops such a candidate
+  // anyway. size_a, when known, is the number of members.
+  double isolation(int t, const unsigned char* inA, double drop, int size_a = -1);
+  double buneman(int t, const unsigned char* inA, double drop, int size_a = -1);
 
 private:
   struct tWitness {
@@ -81,7 +83,7 @@ private:
   std::vector<tWitness> witnesses; // most recent first
 
   const double* row(int x) const { return flat->row(x); }
-  template <bool buneman> double scan(int t, const unsigned char* inA, double drop);
+  template <bool buneman> double scan(int t, const unsigned char* inA, double drop, int size_a);
   template <bool buneman> double scan_rows(int t, double drop);
   template <bool buneman> double scan_pairs(int t, const unsigned char* inA, double drop);
   template <bool buneman> double scan_full_rows(int t, const unsigned char* inA, double drop);
