@@ -206,7 +206,8 @@ template <bool buneman> bool quartet_rejects(const tFlatDistances& f, int t, int
 typedef double tV4 __attribute__((vector_size(32)));
 
 // Each kernel is the minimum over k in [from, to) of value(k) + mask[k],
-// 8 entries a step in two chains (the minimum does not depend on the order);
+// 8 entries a step in two chains (the minimum does not depend on the order),
+// or 0.0 as soon as a value <= 0 (a rejecting quartet) has been seen;
 // written out in full so that every clone inlines all of it. X, Y, Z are the
 // three rows at k, C1, C2, C3 the constants.
 #define QV_MASKED_MINIMUM(vector_value, scalar_value)                                                          \
@@ -215,6 +216,12 @@ typedef double tV4 __attribute__((vector_size(32)));
   tV4 low0 = {HUGE_VAL, HUGE_VAL, HUGE_VAL, HUGE_VAL}, low1 = low0;                                          \
   size_t k = from;                                                                                             \
   for (; k + 8 <= to; k += 8) {                                                                                \
+    /* A rejecting quartet ends the scan: the caller needs no more. */                                         \
+    if ((k - from) % 64 == 0 && k > from) {                                                                    \
+      const tV4 l = low1 < low0 ? low1 : low0;                                                                 \
+      if (l[0] <= 0.0 || l[1] <= 0.0 || l[2] <= 0.0 || l[3] <= 0.0)                                           \
+        return 0.0;                                                                                            \
+    }                                                                                                          \
     for (int half_step = 0; half_step < 2; half_step++) {                                                      \
       const size_t j = k + 4 * static_cast<size_t>(half_step);                                                 \
       tV4 X, Y, Z, M;                                                                                          \
