@@ -298,14 +298,35 @@ void tQuartetScan::remember(int t, int a1, int b1, int b2)
     witnesses.pop_back();
 }
 
-template <bool buneman> bool tQuartetScan::rejected_by_witness(int t, const unsigned char* inA)
+template <bool buneman> bool tQuartetScan::rejected_by_witness(int t, const unsigned char* inA, int a_hint)
 {
-  if (witness_level != t)
+  if (witness_level == t)
+    for (const tWitness& w : witnesses)
+      if (inA[w.a1] && !inA[w.b1] && !inA[w.b2] && quartet_rejects<buneman>(*flat, t, w.a1, w.b1, w.b2))
+        return true;
+  // A wrong extension puts t away from its neighbours: a quartet of a member
+  // of A with two of t's nearest taxa on the other side rejects it most often.
+  if (a_hint <= 0 || near_level != t)
     return false;
-  for (const tWitness& w : witnesses)
-    if (inA[w.a1] && !inA[w.b1] && !inA[w.b2] && quartet_rejects<buneman>(*flat, t, w.a1, w.b1, w.b2))
-      return true;
+  int b[6];
+  int nb = 0;
+  for (size_t i = 0; i < near_count && nb < 6; i++)
+    if (!inA[near[i]])
+      b[nb++] = near[i];
+  for (int i = 0; i < nb; i++)
+    for (int j = i + 1; j < nb; j++)
+      if (quartet_rejects<buneman>(*flat, t, a_hint, b[i], b[j])) {
+        remember(t, a_hint, b[i], b[j]);
+        return true;
+      }
   return false;
+}
+
+void tQuartetScan::set_near(int t, const int* taxa, size_t count)
+{
+  near_level = t;
+  near = taxa;
+  near_count = count;
 }
 
 template <bool buneman> double tQuartetScan::scan_rows(int t, double drop)
@@ -404,9 +425,10 @@ constexpr uint64_t ONES = 0x0101010101010101ULL;
 
 } // namespace
 
-template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a)
+template <bool buneman>
+double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
 {
-  if (rejected_by_witness<buneman>(t, inA))
+  if (rejected_by_witness<buneman>(t, inA, a_hint))
     return 0.0;
   if (!flat->tame) {
     prepare(t, inA);
@@ -452,14 +474,14 @@ template <bool buneman> double tQuartetScan::scan(int t, const unsigned char* in
   return pairs ? scan_pairs<buneman>(t, inA, drop) : scan_full_rows<buneman>(t, inA, drop);
 }
 
-double tQuartetScan::isolation(int t, const unsigned char* inA, double drop, int size_a)
+double tQuartetScan::isolation(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
 {
-  return scan<false>(t, inA, drop, size_a);
+  return scan<false>(t, inA, drop, size_a, a_hint);
 }
 
-double tQuartetScan::buneman(int t, const unsigned char* inA, double drop, int size_a)
+double tQuartetScan::buneman(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
 {
-  return scan<true>(t, inA, drop, size_a);
+  return scan<true>(t, inA, drop, size_a, a_hint);
 }
 
 namespace {
@@ -470,13 +492,15 @@ struct tLevel {
   std::vector<unsigned char> sides; // flags 0 or 1
   std::vector<double> weights;
   std::vector<int> sizes;           // members of each side
+  std::vector<int> outs;            // the smallest taxon outside each side
 
   size_t count() const { return weights.size(); }
   const unsigned char* side(size_t s) const { return sides.data() + s * stride; }
-  unsigned char* append(double w, int size)
+  unsigned char* append(double w, int size, int out)
   {
     weights.push_back(w);
     sizes.push_back(size);
+    outs.push_back(out);
     sides.resize(weights.size() * stride, 0);
     return sides.data() + (weights.size() - 1) * stride;
   }
@@ -486,24 +510,29 @@ struct tLevel {
     sides.clear();
     weights.clear();
     sizes.clear();
+    outs.clear();
   }
 };
 
 // Candidate c of level t: 0 is {t}; 2s+1 and 2s+2 extend split s of the
-// previous level by t on its side and on the other side. Returns |A|.
-int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA)
+// previous level by t on its side and on the other side. Returns |A|, and in
+// a_member a member of A other than t (0 when there is none).
+int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA, int* a_member)
 {
   inA[t] = 1;
   if (c == 0) {
     std::fill(inA + 1, inA + t, 0);
+    *a_member = 0;
     return 1;
   }
   const size_t s = (c - 1) / 2;
   const unsigned char* S = previous.side(s);
   if (c % 2 == 1) {
     std::memcpy(inA + 1, S + 1, static_cast<size_t>(t - 1));
+    *a_member = 1;
     return previous.sizes[s] + 1;
   }
+  *a_member = previous.outs[s];
   int x = 1;
   for (; x + 8 <= t; x += 8) {
     uint64_t word;
@@ -533,17 +562,32 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
   std::vector<tQuartetScan> scans(static_cast<size_t>(crew.lanes()), tQuartetScan(flat));
   std::vector<std::vector<unsigned char>> sides(scans.size(), std::vector<unsigned char>(static_cast<size_t>(ntax) + 1));
   std::vector<double> found;
+  std::vector<int> near;
 
   tLevel previous, current;
   for (int t = 2; t <= ntax; t++) {
     const size_t candidates = 1 + 2 * previous.count();
     found.assign(candidates, 0.0);
+    // The taxa before t, nearest to t first (for the quick rejections; with
+    // unknown distances there is no order to speak of).
+    near.clear();
+    if (flat->tame) {
+      for (int x = 1; x < t; x++)
+        near.push_back(x);
+      const double* dt = flat->row(t);
+      const size_t keep = std::min<size_t>(16, near.size());
+      std::partial_sort(near.begin(), near.begin() + static_cast<std::ptrdiff_t>(keep), near.end(),
+                        [dt](int x, int y) { return dt[x] < dt[y] || (dt[x] == dt[y] && x < y); });
+      near.resize(keep);
+    }
     auto scan_candidate = [&](size_t c, int lane) {
       unsigned char* inA = sides[static_cast<size_t>(lane)].data();
-      const int size_a = candidate_side(previous, c, t, inA);
+      int a_member = 0;
+      const int size_a = candidate_side(previous, c, t, inA, &a_member);
       tQuartetScan& scan = scans[static_cast<size_t>(lane)];
-      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND, size_a)
-                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND, size_a);
+      scan.set_near(t, near.data(), near.size());
+      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member)
+                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member);
     };
     if (crew.lanes() > 1 && candidates * static_cast<size_t>(t) >= PARALLEL_WORK) {
       crew.run(candidates, 8, scan_candidate, tcltk_update);
@@ -557,7 +601,7 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
     // Kept in candidate order, each by its side with taxon 1 (normal form).
     current.reset(static_cast<size_t>(t) + 1);
     if (found[0] > SPLIT_WEIGHT_BOUND) {
-      unsigned char* side = current.append(found[0], t - 1);
+      unsigned char* side = current.append(found[0], t - 1, t);
       for (int x = 1; x < t; x++)
         side[x] = 1;
     }
@@ -566,14 +610,14 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
       const double wS = previous.weights[s];
       double w = FMIN(found[2 * s + 1], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w, previous.sizes[s] + 1);
+        unsigned char* side = current.append(w, previous.sizes[s] + 1, previous.outs[s]);
         for (int x = 1; x < t; x++)
           side[x] = S[x];
         side[t] = 1;
       }
       w = FMIN(found[2 * s + 2], wS);
       if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w, previous.sizes[s]);
+        unsigned char* side = current.append(w, previous.sizes[s], previous.outs[s]);
         for (int x = 1; x < t; x++)
           side[x] = S[x];
       }

@@ -64,9 +64,13 @@ public:
   // The indices of the candidate whose members are flagged by 1 in
   // inA[1..t] (the others 0; inA[t] is 1). A result that would not be above
   // `drop` may come back as 0.0 early: the caller drops such a candidate
-  // anyway. size_a, when known, is the number of members.
-  double isolation(int t, const unsigned char* inA, double drop, int size_a = -1);
-  double buneman(int t, const unsigned char* inA, double drop, int size_a = -1);
+  // anyway. size_a, when known, is the number of members; a_hint, when
+  // known, a member other than t.
+  double isolation(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0);
+  double buneman(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0);
+  // The taxa before t nearest to t (a few, nearest first; kept by the
+  // caller): quartets with them are tried first on the candidates of level t.
+  void set_near(int t, const int* taxa, size_t count);
 
 private:
   struct tWitness {
@@ -81,13 +85,16 @@ private:
   size_t rows_ready = 0;     // rows of dBB gathered for this candidate
   int witness_level = 0;
   std::vector<tWitness> witnesses; // most recent first
+  int near_level = 0;
+  const int* near = nullptr;
+  size_t near_count = 0;
 
   const double* row(int x) const { return flat->row(x); }
-  template <bool buneman> double scan(int t, const unsigned char* inA, double drop, int size_a);
+  template <bool buneman> double scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint);
   template <bool buneman> double scan_rows(int t, double drop);
   template <bool buneman> double scan_pairs(int t, const unsigned char* inA, double drop);
   template <bool buneman> double scan_full_rows(int t, const unsigned char* inA, double drop);
-  template <bool buneman> bool rejected_by_witness(int t, const unsigned char* inA);
+  template <bool buneman> bool rejected_by_witness(int t, const unsigned char* inA, int a_hint);
   void remember(int t, int a1, int b1, int b2);
   void prepare(int t, const unsigned char* inA);
   void load_a1(int a1);
