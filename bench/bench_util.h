@@ -2,9 +2,12 @@
 // generator, so that every run times the same work.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -124,4 +127,72 @@ inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, do
     for (int y = x + 1; y <= n; y++)
       d[static_cast<size_t>(x)][static_cast<size_t>(y)] *= 1 - noise + 2 * noise * uniform();
   return d;
+}
+
+// A DNA alignment evolved along a random tree (each leaf attached to a random
+// edge, edge lengths 0.01 to 0.06 substitutions per site, Jukes-Cantor
+// changes), as NEXUS text with TAXA and CHARACTERS blocks.
+inline std::string tree_alignment(int ntax, int nchar)
+{
+  struct tNode {
+    int parent;
+    double len;
+  };
+  // Nodes 1..ntax are leaves; the tree grows by splitting a random edge.
+  std::vector<tNode> node(static_cast<size_t>(2 * ntax) + 1, tNode{0, 0.0});
+  std::vector<int> below{1, 2}; // nodes that hang from an edge
+  int next = ntax + 1;
+  const int root = next++;
+  node[1] = {root, 0.01 + 0.05 * uniform()};
+  node[2] = {root, 0.01 + 0.05 * uniform()};
+  for (int leaf = 3; leaf <= ntax; leaf++) {
+    const int v = below[static_cast<size_t>(ref_rand()) % below.size()];
+    const int mid = next++;
+    node[static_cast<size_t>(mid)] = {node[static_cast<size_t>(v)].parent, 0.01 + 0.05 * uniform()};
+    node[static_cast<size_t>(v)].parent = mid;
+    node[static_cast<size_t>(leaf)] = {mid, 0.01 + 0.05 * uniform()};
+    below.push_back(mid);
+    below.push_back(leaf);
+  }
+  // Parents before children: inner nodes in creation order after the root,
+  // then the leaves.
+  const char* bases = "ACGT";
+  std::vector<std::string> seq(static_cast<size_t>(next));
+  seq[static_cast<size_t>(root)].resize(static_cast<size_t>(nchar));
+  for (char& c : seq[static_cast<size_t>(root)])
+    c = bases[ref_rand() % 4];
+  std::vector<int> order;
+  for (int v = root + 1; v < next; v++)
+    order.push_back(v);
+  for (int v = 1; v <= ntax; v++)
+    order.push_back(v);
+  // Creation order is not parent order for inner nodes: resolve by depth.
+  std::vector<int> depth(static_cast<size_t>(next), -1);
+  depth[static_cast<size_t>(root)] = 0;
+  std::function<int(int)> depth_of = [&](int v) {
+    int& d = depth[static_cast<size_t>(v)];
+    if (d < 0)
+      d = depth_of(node[static_cast<size_t>(v)].parent) + 1;
+    return d;
+  };
+  for (int v : order)
+    depth_of(v);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return depth[static_cast<size_t>(a)] < depth[static_cast<size_t>(b)]; });
+  for (int v : order) {
+    std::string s = seq[static_cast<size_t>(node[static_cast<size_t>(v)].parent)];
+    const double p = 0.75 * (1.0 - std::exp(-4.0 / 3.0 * node[static_cast<size_t>(v)].len));
+    for (char& c : s)
+      if (uniform() < p)
+        c = bases[(std::string("ACGT").find(c) + 1 + static_cast<size_t>(ref_rand() % 3)) % 4];
+    seq[static_cast<size_t>(v)] = std::move(s);
+  }
+  std::string text = "#NEXUS\nBEGIN TAXA;\nDIMENSIONS NTAX=" + std::to_string(ntax) + ";\nTAXLABELS";
+  for (int t = 1; t <= ntax; t++)
+    text += " t" + std::to_string(t);
+  text += ";\nEND;\nBEGIN CHARACTERS;\nDIMENSIONS NCHAR=" + std::to_string(nchar) +
+          ";\nFORMAT DATATYPE=DNA MISSING=? GAP=-;\nMATRIX\n";
+  for (int t = 1; t <= ntax; t++)
+    text += "t" + std::to_string(t) + " " + seq[static_cast<size_t>(t)] + "\n";
+  return text + ";\nEND;\n";
 }

@@ -16,6 +16,7 @@ foreach(b
     window
     spectra
     nnet
+    open
   )
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

@@ -18,6 +18,7 @@
 #include "blocks/blk_taxa.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/parallel.h"
 #include "core/progress.h"
 #include "core/random.h"
 #include "core/sets.h"
@@ -32,8 +33,6 @@ const char* const STEP = "Bootstrap";
 
 // The resampled matrix holds only active sites: no site may be excluded again.
 const char* const NO_EXCLUSIONS = "begin qv_assumptions;exclude no codon1 no codon2 no codon3;exset=none;end;";
-
-thread_local int bootstrap_threads = 0;
 
 // What a replicate document is made of: the same for every thread.
 struct tReplicateData {
@@ -158,6 +157,8 @@ struct tPool {
 void worker(tPool* pool, const tReplicateData* data)
 {
   tQuietThread quiet(worker_fatal, pool);
+  // The runs share the threads: each run stays on its own.
+  tSingleThreadScope single;
   message("--");
   warning("--");
   tDocument doc;
@@ -186,17 +187,11 @@ void worker(tPool* pool, const tReplicateData* data)
 
 // ---------------------------------------------------------------- thread setting
 
-void set_bootstrap_threads(int n) { bootstrap_threads = n < 0 ? 0 : n; }
+void set_bootstrap_threads(int n) { set_thread_count(n); }
 
-int get_bootstrap_threads() { return bootstrap_threads; }
+int get_bootstrap_threads() { return get_thread_count(); }
 
-int bootstrap_thread_count()
-{
-  if (bootstrap_threads > 0)
-    return bootstrap_threads;
-  const unsigned hardware = std::thread::hardware_concurrency();
-  return hardware > 0 ? static_cast<int>(hardware) : 1;
-}
+int bootstrap_thread_count() { return computation_threads(); }
 
 // ---------------------------------------------------------------- block protocol
 
@@ -600,6 +595,7 @@ void tBootstrapBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
     }
   } else {
     // threads - 1 helpers, and this thread works on its own replica too.
+    tSingleThreadScope single;
     tPool pool;
     std::vector<std::thread> helpers;
     for (int k = 1; k < threads; k++)

@@ -24,6 +24,7 @@
 #include "distances/logdet.h"
 #include "distances/nei_miller.h"
 #include "distances/pam250.h"
+#include "distances/triangle_check.h"
 #include "distances/usermatrix.h"
 #include "nexus/nexus.h"
 
@@ -454,32 +455,16 @@ void tDistancesBlk::keep_in_full_matrix(const tTaxaBlk* taxa)
 
 void tDistancesBlk::check_triangular_inequalities()
 {
-  // Excess of d(j,k) over the path through i; triples with an unknown
-  // distance cannot be judged (and would make the excess infinite).
-  auto excess = [this](int i, int j, int k, double* value) {
-    const double jk = get_matrix(j, k), ij = get_matrix(i, j), ik = get_matrix(i, k);
-    if (!known(jk) || !known(ij) || !known(ik))
-      return false;
-    *value = jk - ij - ik;
-    return true;
-  };
-
   double worst = 0.0;
-  if (offset_triangle_ineq == 0.0) {
-    double value = 0.0;
-    for (int i = 1; i <= ntax; i++)
-      for (int j = 1; j <= ntax; j++)
-        for (int k = j + 1; k <= ntax; k++)
-          if (excess(i, j, k, &value) && value > worst)
-            worst = value;
+  const size_t width = static_cast<size_t>(ntax) + 1;
+  if (offset_triangle_ineq == 0.0 && ntax > 0 && matrix.size() >= width * width) {
+    std::vector<tTriple> at;
+    worst = worst_triangle_excess(matrix.data(), ntax, width, TRIANGLE_EPSILON, &at);
     if (worst > TRIANGLE_EPSILON) {
       message("Warning: Non metric: Triangle inequalities are not satisfied\n");
       message("[Worst violating triplet(s): ");
-      for (int i = 1; i <= ntax; i++)
-        for (int j = 1; j <= ntax; j++)
-          for (int k = j + 1; k <= ntax; k++)
-            if (excess(i, j, k, &value) && value == worst)
-              message("%d %d %d.", i, j, k);
+      for (const tTriple& x : at)
+        message("%d %d %d.", x.i, x.j, x.k);
       message("]\n");
     }
   }

@@ -3,6 +3,7 @@ list(APPEND QV_CORE_SOURCES
   core/labels.cpp
   core/labsets.cpp
   core/memory.cpp
+  core/parallel.cpp
   core/message.cpp
   core/progress.cpp
   core/random.cpp

@@ -14,6 +14,7 @@ list(APPEND QV_CORE_SOURCES
   distances/nei_miller.cpp
   distances/pam250.cpp
   distances/usermatrix.cpp
+  distances/triangle_check.cpp
 )
 # The pair loops over all sites are the hot spots of opening large alignments.
 set_source_files_properties(distances/hamming.cpp distances/compute_freq.cpp PROPERTIES COMPILE_OPTIONS -O3)

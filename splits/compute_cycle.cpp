@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/message.h"
+#include "splits/packed_splits.h"
 
 int tSplitsSystem::compute_cyclic_configuration()
 {
@@ -78,11 +79,12 @@ int tSplitsSystem::incompatibility_components(std::vector<std::vector<int>>& com
   std::vector<int> label(static_cast<size_t>(nsplits) + 1);
   for (int i = 1; i <= nsplits; i++)
     label[i] = i;
+  const tPackedSplits packed(*this);
   for (int i = 1; i <= nsplits; i++) {
     if (!(weights[i] > 0.0))
       continue;
     for (int j = i + 1; j <= nsplits; j++) {
-      if (!(weights[j] > 0.0) || label[i] == label[j] || compatible_splits(i, j))
+      if (!(weights[j] > 0.0) || label[i] == label[j] || packed.compatible(i, j))
         continue;
       int lo = std::min(label[i], label[j]), hi = std::max(label[i], label[j]);
       for (int k = 1; k <= nsplits; k++)

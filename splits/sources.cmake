@@ -12,4 +12,5 @@ list(APPEND QV_CORE_SOURCES
   splits/splits_greedy.cpp
   splits/splits_sort.cpp
   splits/splits_sys.cpp
+  splits/packed_splits.cpp
 )

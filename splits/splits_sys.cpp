@@ -1,9 +1,11 @@
 #include "splits/splits_sys.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "blocks/blk_distances.h"
 #include "core/message.h"
+#include "splits/packed_splits.h"
 
 tSplitsSystem::tSplitsSystem()
 {
@@ -146,11 +148,12 @@ int tSplitsSystem::weakly_compatible_splits(int i, int j, int k) const
 
 int tSplitsSystem::strongly_compatible() const
 {
+  const tPackedSplits packed(*this);
   for (int i = 1; i <= nsplits; i++) {
     if (!(weights[i] > 0.0))
       continue;
     for (int j = i + 1; j <= nsplits; j++)
-      if (weights[j] > 0.0 && !compatible_splits(i, j))
+      if (weights[j] > 0.0 && !packed.compatible(i, j))
         return 0;
   }
   return 1;
@@ -158,6 +161,7 @@ int tSplitsSystem::strongly_compatible() const
 
 int tSplitsSystem::weakly_compatible() const
 {
+  const tPackedSplits packed(*this);
   for (int i = 1; i <= nsplits; i++) {
     if (!(weights[i] > 0.0))
       continue;
@@ -165,7 +169,7 @@ int tSplitsSystem::weakly_compatible() const
       if (!(weights[j] > 0.0))
         continue;
       for (int k = j + 1; k <= nsplits; k++) {
-        if (weights[k] > 0.0 && !weakly_compatible_splits(i, j, k)) {
+        if (weights[k] > 0.0 && !packed.weakly_compatible(i, j, k)) {
           message("Not w.c.: %d %d %d\n", i, j, k);
           return 0;
         }
@@ -183,12 +187,24 @@ double tSplitsSystem::compute_fit(const tDistancesBlk* distances) const
   for (int i = 1; i <= n; i++)
     for (int j = i + 1; j <= n; j++)
       D += distances->get_matrix(i, j);
+  // For each taxon, the splits whose stored side holds it, as bits; the
+  // splits that separate i and j are then the set bits of one exclusive or,
+  // visited in increasing order so that the sum is formed as always.
+  const size_t words = (static_cast<size_t>(nsplits > 0 ? nsplits : 0) + 63) / 64;
+  std::vector<uint64_t> holds(static_cast<size_t>(n + 1) * words, 0);
+  for (int s = 1; s <= nsplits; s++)
+    for (int i = 1; i <= n; i++)
+      if (splits[s]->is_element(i))
+        holds[static_cast<size_t>(i) * words + static_cast<size_t>(s - 1) / 64] |= uint64_t(1) << ((s - 1) % 64);
   double S = 0.0;
   for (int i = 1; i <= n; i++)
-    for (int j = i + 1; j <= n; j++)
-      for (int s = 1; s <= nsplits; s++)
-        if (splits[s]->is_element(i) != splits[s]->is_element(j))
-          S += weights[s];
+    for (int j = i + 1; j <= n; j++) {
+      const uint64_t* hi = holds.data() + static_cast<size_t>(i) * words;
+      const uint64_t* hj = holds.data() + static_cast<size_t>(j) * words;
+      for (size_t w = 0; w < words; w++)
+        for (uint64_t x = hi[w] ^ hj[w]; x != 0; x &= x - 1)
+          S += weights[static_cast<int>(w * 64) + __builtin_ctzll(x) + 1];
+    }
   if (D == 0.0)
     return 100.0;
   return 100.0 * S / D;

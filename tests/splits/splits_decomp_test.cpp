@@ -14,6 +14,7 @@
 #include "blocks/blk_characters.h"
 #include "blocks/blk_distances.h"
 #include "blocks/blk_taxa.h"
+#include "core/parallel.h"
 #include "core/random.h"
 #include "core/sets.h"
 #include "nexus/nexus.h"
@@ -443,4 +444,33 @@ TEST(RefinedSplits, CharacterQuartetsCountSites)
     ASSERT_NE(it, got.end());
     EXPECT_EQ(it->second, method[1] == 'S' ? 3.0 : 2.0);
   }
+}
+
+TEST(SplitDecomposition, ThreadsNeverChangeTheResult)
+{
+  tCaptureScope cap;
+  ref_srand(5);
+  const int before = get_thread_count();
+  // Large enough that the levels are shared out; noisy, tied and with
+  // unknown distances.
+  for (int round = 0; round < 3; round++) {
+    SCOPED_TRACE(round);
+    const int n = 120;
+    tMatrix d = random_tree(n).d;
+    for (int i = 1; i <= n; i++)
+      for (int j = i + 1; j <= n; j++)
+        d[i][j] = d[j][i] = round == 1 ? std::round(d[i][j] * 4) : d[i][j] * (0.95 + 0.1 * uniform());
+    if (round == 2)
+      d[3][n - 1] = d[n - 1][3] = tDistancesBlk::UNKNOWN;
+    tData data(d);
+    set_thread_count(1);
+    const tListing dsplits = data.run("DSPLITS"), dtree = data.run("DTREE");
+    EXPECT_FALSE(dsplits.empty());
+    for (int threads : {2, 3}) {
+      set_thread_count(threads);
+      EXPECT_EQ(data.run("DSPLITS"), dsplits) << threads;
+      EXPECT_EQ(data.run("DTREE"), dtree) << threads;
+    }
+  }
+  set_thread_count(before);
 }

@@ -1,0 +1,1 @@
+qv_bench(open bench/bench_open.cpp)
