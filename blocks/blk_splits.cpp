@@ -897,10 +897,10 @@ const tSplitsBlk::tMethod* tSplitsBlk::find_method(const char* name)
     {"STREE", "Computing QV_SPLITS from QV_SPECTRA (tree, greedily):", "", "", tInput::spectra,
      tCompat::compatible, nullptr, nullptr},
     {"PSPLITS", FROM_CHARACTERS, "(Parsimony Splits): ", "(Refined Parsimony Splits): ", tInput::characters,
-     tCompat::by_result, nullptr, &tSplitsBlk::run_refined_weak},
+     tCompat::by_result, &tSplitsBlk::run_parsimony_splits, &tSplitsBlk::run_refined_weak},
     {"PTREE", "Computing QV_SPLITS from CHARACTERS:", " (Parsimony Splits-Tree): ",
-     "(Refined Parsimony Splits-Tree): ", tInput::characters, tCompat::compatible, nullptr,
-     &tSplitsBlk::run_refined},
+     "(Refined Parsimony Splits-Tree): ", tInput::characters, tCompat::compatible,
+     &tSplitsBlk::run_parsimony_tree, &tSplitsBlk::run_refined},
     {"LSPLITS", FROM_CHARACTERS, "(Likelyhood Splits): ", "(Refined Likelyhood Splits): ", tInput::characters,
      tCompat::none, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
     {"LTREE", FROM_CHARACTERS, "(Likelyhood Tree): ", "(Refined Likelyhood Tree): ", tInput::characters,
@@ -920,6 +920,16 @@ int tSplitsBlk::run_split_decomposition(const tSources& src)
 int tSplitsBlk::run_buneman_tree(const tSources& src)
 {
   return splits_system->buneman_tree(src.taxa, src.assumptions, src.distances);
+}
+
+int tSplitsBlk::run_parsimony_splits(const tSources& src)
+{
+  return splits_system->parsimony_splits(src.assumptions, src.characters);
+}
+
+int tSplitsBlk::run_parsimony_tree(const tSources& src)
+{
+  return splits_system->parsimony_splits_tree(src.assumptions, src.characters);
 }
 
 int tSplitsBlk::run_refined(const tSources& src)

@@ -140,6 +140,8 @@ private:
   int post_process(const tSources& src, bool* post_8);
   int run_split_decomposition(const tSources& src);
   int run_buneman_tree(const tSources& src);
+  int run_parsimony_splits(const tSources& src);
+  int run_parsimony_tree(const tSources& src);
   int run_refined(const tSources& src);
   int run_refined_weak(const tSources& src);
   int run_likelihood(const tSources& src);

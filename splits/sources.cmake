@@ -5,6 +5,8 @@ list(APPEND QV_CORE_SOURCES
   splits/quartets.cpp
   splits/splits_decomp.cpp
   splits/splits_greedy.cpp
+  splits/splits_p.cpp
+  splits/splits_p_tree.cpp
   splits/splits_sort.cpp
   splits/splits_sys.cpp
 )
