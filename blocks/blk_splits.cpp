@@ -40,19 +40,37 @@ bool is_compatible(const std::optional<std::string>& text)
   return text && same_token(text->c_str(), "compatible");
 }
 
-// Edge-weight transforms that replace the weights of a computed system.
-typedef void (*tEdgeFunction)(tSplitsSystem*, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk*);
+// Edge-weight transforms that replace the weights of a computed system;
+// each returns 0 when it could not determine the weights (and says why).
+typedef int (*tEdgeFunction)(tSplitsSystem*, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk*);
 
 struct tEdgeTransform {
   const char* name;
-  tEdgeFunction apply;  // null: not available yet, treated as a failure
+  tEdgeFunction apply;
 };
 
+int average(tSplitsSystem* s, tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances)
+{
+  return s->iso_max_width(taxa, assumptions, distances);
+}
+int least_squares(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->OLS_isolation_indices(distances);
+}
+int fm_pow1(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->WLS_isolation_indices(distances, 1);
+}
+int fm_pow2(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->WLS_isolation_indices(distances, 2);
+}
+
 const tEdgeTransform EDGE_TRANSFORMS[] = {
-  {"AVERAGE", nullptr},
-  {"LEAST_SQUARES", nullptr},
-  {"FM_POW1", nullptr},
-  {"FM_POW2", nullptr},
+  {"AVERAGE", average},
+  {"LEAST_SQUARES", least_squares},
+  {"FM_POW1", fm_pow1},
+  {"FM_POW2", fm_pow2},
 };
 
 // The block a method computes from.
@@ -1009,11 +1027,8 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
       for (const tEdgeTransform& t : EDGE_TRANSFORMS) {
         if (!same_token(name, t.name))
           continue;
-        if (!t.apply) {
-          message("Edge transform %s not implemented\n", t.name);
+        if (!t.apply(splits_system.get(), src.taxa, assumptions, src.distances))
           return 0;
-        }
-        t.apply(splits_system.get(), src.taxa, assumptions, src.distances);
         update.post(16);
       }
     }
@@ -1089,10 +1104,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
       _valid = 1;
       message(" %d %s\n", nsplits, text_of(compatibility));
     }
-    if (ok && assumptions->adjust) {
-      message("ADJUST not implemented\n");
-      ok = 0;
-    }
+    if (ok && assumptions->adjust)
+      ok = splits_system->adjust_isolation_indices(assumptions, characters, distances);
   }
 
   bool post_8 = false;
