@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,16 +34,16 @@ inline void report(const char* name, const char* size, double seconds)
 
 inline double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
-// Path lengths of a random tree grown by attaching each leaf to a random
-// edge, plus `arcs` splits that are arcs of the tree's leaf order (weights
-// 0.1 to 0.5), each distance multiplied by a factor within `noise` of 1.
-inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, double noise)
+// A random tree grown by attaching each leaf 4..n to a random edge of the
+// tree on leaves 1..3 joined at one centre; leaves are nodes 1..n, the centre
+// n+1, inner nodes after it. Edges run from parent to child.
+struct tTreeEdge {
+  int u, v;
+  double len;
+};
+inline int random_tree(int n, std::vector<tTreeEdge>& edges)
 {
-  struct tTreeEdge {
-    int u, v;
-    double len;
-  };
-  std::vector<tTreeEdge> edges;
+  edges.clear();
   int nodes = n + 1;
   const int centre = nodes++;
   for (int x = 1; x <= 3; x++)
@@ -55,6 +56,17 @@ inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, do
     edges.push_back(lower);
     edges.push_back({mid, leaf, 0.05 + uniform()});
   }
+  return nodes;
+}
+
+// Path lengths of a random tree (random_tree), plus `arcs` splits that are
+// arcs of the tree's leaf order (weights 0.1 to 0.5), each distance
+// multiplied by a factor within `noise` of 1.
+inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, double noise)
+{
+  std::vector<tTreeEdge> edges;
+  const int nodes = random_tree(n, edges);
+  const int centre = n + 1;
   std::vector<std::vector<std::pair<int, double>>> adj(static_cast<size_t>(nodes));
   for (const tTreeEdge& e : edges) {
     adj[static_cast<size_t>(e.u)].push_back({e.v, e.len});
@@ -106,4 +118,36 @@ inline std::vector<std::vector<double>> noisy_tree_distances(int n, int arcs, do
     for (int y = x + 1; y <= n; y++)
       d[static_cast<size_t>(x)][static_cast<size_t>(y)] *= 1 - noise + 2 * noise * uniform();
   return d;
+}
+
+// Rows 1..n of `nchar` DNA sites evolved along a random tree (random_tree):
+// a random root sequence, and on each edge every site changes to another
+// base with probability rate * length.
+inline std::vector<std::string> tree_sequences(int n, int nchar, double rate)
+{
+  std::vector<tTreeEdge> edges;
+  const int nodes = random_tree(n, edges);
+  std::vector<std::vector<std::pair<int, double>>> children(static_cast<size_t>(nodes));
+  for (const tTreeEdge& e : edges)
+    children[static_cast<size_t>(e.u)].push_back({e.v, e.len});
+  std::vector<std::string> seq(static_cast<size_t>(nodes));
+  std::string& root = seq[static_cast<size_t>(n + 1)];
+  for (int c = 0; c < nchar; c++)
+    root += "ACGT"[ref_rand() % 4];
+  std::vector<int> stack{n + 1};
+  while (!stack.empty()) {
+    const int y = stack.back();
+    stack.pop_back();
+    for (const auto& [z, len] : children[static_cast<size_t>(y)]) {
+      std::string s = seq[static_cast<size_t>(y)];
+      for (char& x : s)
+        if (uniform() < rate * len) {
+          const int i = x == 'A' ? 0 : x == 'C' ? 1 : x == 'G' ? 2 : 3;
+          x = "ACGT"[(i + 1 + ref_rand() % 3) % 4];
+        }
+      seq[static_cast<size_t>(z)] = s;
+      stack.push_back(z);
+    }
+  }
+  return std::vector<std::string>(seq.begin() + 1, seq.begin() + n + 1);
 }

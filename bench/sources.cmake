@@ -7,6 +7,6 @@ function(qv_bench name)
   add_dependencies(benches bench_${name})
 endfunction()
 
-foreach(b distances splits graph bootstrap)
+foreach(b distances splits graph bootstrap parsimony)
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

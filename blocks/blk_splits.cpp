@@ -1117,6 +1117,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
     _valid = 0;
     nsplits = 0;
     splits_system->clear();
+    // The picture of the lost splits is out of date.
+    update.post(16);
   }
   update.unpost(8 | 128);
   if (ok)

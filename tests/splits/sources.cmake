@@ -1,5 +1,6 @@
 list(APPEND QV_TEST_SOURCES
   tests/splits/compute_cycle_test.cpp
+  tests/splits/edge_transforms_test.cpp
   tests/splits/splits_decomp_test.cpp
   tests/splits/splits_greedy_test.cpp
   tests/splits/splits_p_test.cpp
