@@ -26,6 +26,8 @@
 
 namespace {
 
+using tStrings = std::vector<std::string>;
+
 double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
 // A weighted split system over 1..n with the distances it induces.
@@ -234,7 +236,7 @@ TEST(EdgeTransforms, DegenerateSystemsAreReportedNeverNaN)
   tDists all_data(all.d);
   ASSERT_EQ(all.splits.OLS_isolation_indices(&all_data.distances), 0);
   EXPECT_EQ(cap.fe.warnings,
-            std::vector<std::string>{"EDGE_TRANSFORM=LEAST_SQUARES: the distances do not determine the weight of split 7"});
+            tStrings{"EDGE_TRANSFORM=LEAST_SQUARES: the distances do not determine the weight of split 7"});
   all.expect_weights(0.0, "kept after the failure");
 
   // A zero distance under FM weighting: one warning, finite weights that
@@ -248,7 +250,7 @@ TEST(EdgeTransforms, DegenerateSystemsAreReportedNeverNaN)
   cherry.add({1, 2, 3}, 0.75);
   tDists cherry_data(cherry.d);
   ASSERT_EQ(cherry.splits.WLS_isolation_indices(&cherry_data.distances, 2), 1);
-  EXPECT_EQ(cap.fe.warnings, std::vector<std::string>{"Distance too small (1 2): 0"});
+  EXPECT_EQ(cap.fe.warnings, tStrings{"Distance too small (1 2): 0"});
   cherry.expect_weights(1e-6, "FM_POW2 with a zero distance");
 
   // An unknown distance leaves the fit; the tree is determined without it.
@@ -261,7 +263,7 @@ TEST(EdgeTransforms, DegenerateSystemsAreReportedNeverNaN)
   tree.set_all_weights(1.0);
   ASSERT_EQ(tree.splits.OLS_isolation_indices(&tree_data.distances), 1);
   tree.expect_weights(1e-9, "LEAST_SQUARES without one distance");
-  EXPECT_EQ(cap.fe.warnings, std::vector<std::string>{"EDGE_TRANSFORM=LEAST_SQUARES: 1 unknown distances left out of the fit"});
+  EXPECT_EQ(cap.fe.warnings, tStrings{"EDGE_TRANSFORM=LEAST_SQUARES: 1 unknown distances left out of the fit"});
   cap.fe.clear();
   ASSERT_EQ(tree.splits.iso_max_width(&tree_data.taxa, &tree_data.assumptions, &tree_data.distances), 1);
   for (int i = 1; i <= tree.splits.get_n(); i++)
@@ -288,7 +290,7 @@ TEST(EdgeTransforms, AverageUsesTheQuartetsThatDefineASplit)
   ASSERT_EQ(m.splits.iso_max_width(&data.taxa, &data.assumptions, &data.distances), 1);
   for (int i = 1; i <= 3; i++)
     EXPECT_EQ(m.splits.get_weight(i), 0.0);
-  EXPECT_EQ(cap.fe.warnings, std::vector<std::string>{"max_width=0.5: too small to define all splits"});
+  EXPECT_EQ(cap.fe.warnings, tStrings{"max_width=0.5: too small to define all splits"});
   EXPECT_EQ(cap.fe.logged, "Averaging isolation indices using threshold 0.5 "
                            "\nWarning: max_width too small, split: 1\n"
                            "\nWarning: max_width too small, split: 2\n"
@@ -313,7 +315,7 @@ TEST(EdgeTransforms, AdjustNeedsATransformAndGeneratingQuartets)
   // A split without generating quartets is reported, and no weight changes.
   data.assumptions.transform = "HAMMING";
   ASSERT_EQ(m.splits.adjust_isolation_indices(&data.assumptions, nullptr, &data.distances), 1);
-  EXPECT_EQ(cap.fe.warnings, std::vector<std::string>{"adjust_iso_index(): Failed to determine generating quartets for p=5"});
+  EXPECT_EQ(cap.fe.warnings, tStrings{"adjust_iso_index(): Failed to determine generating quartets for p=5"});
   m.expect_weights(0.0, "ADJUST without generating quartets");
 }
 
