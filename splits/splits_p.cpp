@@ -149,6 +149,15 @@ int tParsimonyScan::and_count(int x1, int y1, int x2, int y2) const
   return and_popcount(bits(x1, y1), bits(x2, y2), words);
 }
 
+tGroupings tParsimonyScan::groupings(int a1, int a2, int b1, int b2) const
+{
+  tGroupings n;
+  n.a1a2_b1b2 = and_count(a1, a2, b1, b2);
+  n.a1b1_a2b2 = and_count(a1, b1, a2, b2);
+  n.a1b2_a2b1 = and_count(a1, b2, a2, b1);
+  return n;
+}
+
 void tParsimonyScan::start_level(int level)
 {
   t = level;

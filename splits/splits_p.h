@@ -54,6 +54,10 @@ class tParsimonyScan {
 public:
   tParsimonyScan(const tSiteRows& sites, tParsimonyRule rule);
 
+  // The three counts of any quartet (a1 may equal a2, b1 may equal b2),
+  // without remembering them.
+  tGroupings groupings(int a1, int a2, int b1, int b2) const;
+
   // Starts level t: forgets the counts of the previous level.
   void start_level(int t);
   // The index of the candidate whose members are flagged in inA[1..t]

@@ -180,6 +180,15 @@ TEST(ParsimonySplits, FastScanMatchesLiteralIndex)
       const tSiteRows sites = tSiteRows::from_characters(gapmode, &data.characters);
       for (tParsimonyRule rule : {tParsimonyRule::splits, tParsimonyRule::tree}) {
         tParsimonyScan scan(sites, rule);
+        // The counts the refined computation reads, repeated taxa included.
+        for (int trial = 0; trial < 40; trial++) {
+          const int q[4] = {1 + ref_rand() % n, 1 + ref_rand() % n, 1 + ref_rand() % n, 1 + ref_rand() % n};
+          const tGroupings fast = scan.groupings(q[0], q[1], q[2], q[3]);
+          const tGroupings want = p_groupings(gapmode, q[0], q[1], q[2], q[3], &data.characters);
+          EXPECT_EQ(fast.a1a2_b1b2, want.a1a2_b1b2);
+          EXPECT_EQ(fast.a1b1_a2b2, want.a1b1_a2b2);
+          EXPECT_EQ(fast.a1b2_a2b1, want.a1b2_a2b1);
+        }
         for (int t = 2; t <= n; t++) {
           scan.start_level(t);
           for (int trial = 0; trial < 12; trial++) {
