@@ -17,6 +17,7 @@ foreach(b
     spectra
     nnet
     open
+    parsimony
   )
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

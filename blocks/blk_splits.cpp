@@ -41,19 +41,37 @@ bool is_compatible(const std::optional<std::string>& text)
   return text && same_token(text->c_str(), "compatible");
 }
 
-// Edge-weight transforms that replace the weights of a computed system.
-typedef void (*tEdgeFunction)(tSplitsSystem*, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk*);
+// Edge-weight transforms that replace the weights of a computed system;
+// each returns 0 when it could not determine the weights (and says why).
+typedef int (*tEdgeFunction)(tSplitsSystem*, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk*);
 
 struct tEdgeTransform {
   const char* name;
-  tEdgeFunction apply;  // null: not available yet, treated as a failure
+  tEdgeFunction apply;
 };
 
+int average(tSplitsSystem* s, tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances)
+{
+  return s->iso_max_width(taxa, assumptions, distances);
+}
+int least_squares(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->OLS_isolation_indices(distances);
+}
+int fm_pow1(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->WLS_isolation_indices(distances, 1);
+}
+int fm_pow2(tSplitsSystem* s, tTaxaBlk*, tAssumptionsBlk*, tDistancesBlk* distances)
+{
+  return s->WLS_isolation_indices(distances, 2);
+}
+
 const tEdgeTransform EDGE_TRANSFORMS[] = {
-  {"AVERAGE", nullptr},
-  {"LEAST_SQUARES", nullptr},
-  {"FM_POW1", nullptr},
-  {"FM_POW2", nullptr},
+  {"AVERAGE", average},
+  {"LEAST_SQUARES", least_squares},
+  {"FM_POW1", fm_pow1},
+  {"FM_POW2", fm_pow2},
 };
 
 // The block a method computes from.
@@ -899,10 +917,10 @@ const tSplitsBlk::tMethod* tSplitsBlk::find_method(const char* name)
     {"STREE", "Computing QV_SPLITS from QV_SPECTRA (tree, greedily):", "", "", tInput::spectra,
      tCompat::compatible, &tSplitsBlk::run_spectral_tree, &tSplitsBlk::run_spectral_tree},
     {"PSPLITS", FROM_CHARACTERS, "(Parsimony Splits): ", "(Refined Parsimony Splits): ", tInput::characters,
-     tCompat::by_result, nullptr, &tSplitsBlk::run_refined_weak},
+     tCompat::by_result, &tSplitsBlk::run_parsimony_splits, &tSplitsBlk::run_refined_weak},
     {"PTREE", "Computing QV_SPLITS from CHARACTERS:", " (Parsimony Splits-Tree): ",
-     "(Refined Parsimony Splits-Tree): ", tInput::characters, tCompat::compatible, nullptr,
-     &tSplitsBlk::run_refined},
+     "(Refined Parsimony Splits-Tree): ", tInput::characters, tCompat::compatible,
+     &tSplitsBlk::run_parsimony_tree, &tSplitsBlk::run_refined},
     {"LSPLITS", FROM_CHARACTERS, "(Likelyhood Splits): ", "(Refined Likelyhood Splits): ", tInput::characters,
      tCompat::none, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
     {"NNET", FROM_DISTANCES, "(Neighbor-Net): ", "(Neighbor-Net): ", tInput::distances, tCompat::none,
@@ -952,6 +970,16 @@ void tSplitsBlk::keep_cycle()
   }
   splits_system->is_cyclic = 1;
   cyclicity = "cyclic";
+}
+
+int tSplitsBlk::run_parsimony_splits(const tSources& src)
+{
+  return splits_system->parsimony_splits(src.assumptions, src.characters);
+}
+
+int tSplitsBlk::run_parsimony_tree(const tSources& src)
+{
+  return splits_system->parsimony_splits_tree(src.assumptions, src.characters);
 }
 
 int tSplitsBlk::run_refined(const tSources& src)
@@ -1083,11 +1111,8 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
       for (const tEdgeTransform& t : EDGE_TRANSFORMS) {
         if (!same_token(name, t.name))
           continue;
-        if (!t.apply) {
-          message("Edge transform %s not implemented\n", t.name);
+        if (!t.apply(splits_system.get(), src.taxa, assumptions, src.distances))
           return 0;
-        }
-        t.apply(splits_system.get(), src.taxa, assumptions, src.distances);
         update.post(16);
       }
     }
@@ -1168,10 +1193,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
       _valid = 1;
       message(" %d %s\n", nsplits, text_of(compatibility));
     }
-    if (ok && assumptions->adjust) {
-      message("ADJUST not implemented\n");
-      ok = 0;
-    }
+    if (ok && assumptions->adjust)
+      ok = splits_system->adjust_isolation_indices(assumptions, characters, distances);
   }
 
   bool post_8 = false;
@@ -1183,6 +1206,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
     _valid = 0;
     nsplits = 0;
     splits_system->clear();
+    // The picture of the lost splits is out of date.
+    update.post(16);
   }
   update.unpost(8 | 128);
   if (ok)

@@ -142,6 +142,8 @@ private:
   int run_buneman_tree(const tSources& src);
   int run_neighbor_net(const tSources& src);
   void keep_cycle();
+  int run_parsimony_splits(const tSources& src);
+  int run_parsimony_tree(const tSources& src);
   int run_refined(const tSources& src);
   int run_refined_weak(const tSources& src);
   int run_weak_clusters(const tSources& src);

@@ -153,9 +153,11 @@ public:
   int parsimony_splits(tAssumptionsBlk* assumptions, tCharactersBlk* characters);
   int parsimony_splits_tree(tAssumptionsBlk* assumptions, tCharactersBlk* characters);
 
-  // Edge-weight transforms.
-  void OLS_isolation_indices(tDistancesBlk* distances);
-  void WLS_isolation_indices(tDistancesBlk* distances, int fm_power);
-  void iso_max_width(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances);
-  void adjust_isolation_indices(tAssumptionsBlk* assumptions, tCharactersBlk* characters, tDistancesBlk* distances);
+  // Edge-weight transforms (least_squares.cpp, iso_max_width.cpp,
+  // splits_adjust.cpp): new weights for the same splits. 0 when the weights
+  // could not be determined (reported); the old weights then stay.
+  int OLS_isolation_indices(tDistancesBlk* distances);
+  int WLS_isolation_indices(tDistancesBlk* distances, int fm_power);
+  int iso_max_width(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances);
+  int adjust_isolation_indices(tAssumptionsBlk* assumptions, tCharactersBlk* characters, tDistancesBlk* distances);
 };

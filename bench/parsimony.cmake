@@ -1,0 +1,1 @@
+qv_bench(parsimony bench/bench_parsimony.cpp)
