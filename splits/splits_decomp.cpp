@@ -12,6 +12,7 @@
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "core/parallel.h"
+#include "core/progress.h"
 #include "core/sets.h"
 #include "splits/splits_sys.h"
 
@@ -564,8 +565,13 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
   std::vector<double> found;
   std::vector<int> near;
 
+  // Large systems take a while: the front end shows how far they are. The
+  // levels are not a place to stop (half a system is no result), so a
+  // request to stop takes effect after the step.
+  const char* step = index == tSplitIndex::isolation ? "Split decomposition" : "Buneman tree";
   tLevel previous, current;
   for (int t = 2; t <= ntax; t++) {
+    progress(step, t - 1, ntax - 1);
     const size_t candidates = 1 + 2 * previous.count();
     found.assign(candidates, 0.0);
     // The taxa before t, nearest to t first (for the quick rejections; with
