@@ -196,3 +196,34 @@ inline std::string tree_alignment(int ntax, int nchar)
     text += "t" + std::to_string(t) + " " + seq[static_cast<size_t>(t)] + "\n";
   return text + ";\nEND;\n";
 }
+
+// DNA sequences of the leaves of random_tree(n), evolved from a random root
+// (the centre) along the edges: at each site of an edge of length len a
+// change with chance rate * len.
+inline std::vector<std::string> tree_sequences(int n, int nchar, double rate)
+{
+  const tRandomTree tree = random_tree(n);
+  std::vector<std::vector<std::pair<int, double>>> children(static_cast<size_t>(tree.nodes));
+  for (const tTreeEdge& e : tree.edges)
+    children[static_cast<size_t>(e.u)].push_back({e.v, e.len});
+  std::vector<std::string> seq(static_cast<size_t>(tree.nodes));
+  std::string& root = seq[static_cast<size_t>(tree.centre)];
+  for (int c = 0; c < nchar; c++)
+    root += "ACGT"[ref_rand() % 4];
+  std::vector<int> stack{tree.centre};
+  while (!stack.empty()) {
+    const int y = stack.back();
+    stack.pop_back();
+    for (const auto& [z, len] : children[static_cast<size_t>(y)]) {
+      std::string s = seq[static_cast<size_t>(y)];
+      for (char& x : s)
+        if (uniform() < rate * len) {
+          const int i = x == 'A' ? 0 : x == 'C' ? 1 : x == 'G' ? 2 : 3;
+          x = "ACGT"[(i + 1 + ref_rand() % 3) % 4];
+        }
+      seq[static_cast<size_t>(z)] = s;
+      stack.push_back(z);
+    }
+  }
+  return std::vector<std::string>(seq.begin() + 1, seq.begin() + n + 1);
+}
