@@ -44,3 +44,7 @@ struct tNnlsStats {
 // Weights w >= 0 that minimise the sum over pairs p < q of
 // ((A w)[p][q] - d[p][q])^2, d an n x n array over positions.
 std::vector<double> circular_least_squares(int n, const std::vector<double>& d, tNnlsStats* stats = nullptr);
+// The same by projected conjugate gradients alone: memory O(n^2) whatever
+// the number of positive weights, but much slower. circular_least_squares
+// falls back on it when too many weights are positive to factor.
+std::vector<double> circular_least_squares_cg(int n, const std::vector<double>& d, tNnlsStats* stats = nullptr);

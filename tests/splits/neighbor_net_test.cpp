@@ -167,13 +167,18 @@ TEST(CircularSplits, LeastSquaresMeetsTheOptimalityConditions)
     for (int p = 0; p < n; p++)
       for (int q = p + 1; q < n; q++)
         d[at(n, p, q)] = 0.5 + uniform();
-    tNnlsStats stats;
+    tNnlsStats stats, cg_stats;
     const std::vector<double> w = circular_least_squares(n, d, &stats);
+    const std::vector<double> cg = circular_least_squares_cg(n, d, &cg_stats);
     EXPECT_LT(stats.kkt_violation, 1e-8) << n;
+    EXPECT_LT(cg_stats.kkt_violation, 1e-8) << n;
     int zero = 0;
-    for (double x : w) {
-      EXPECT_GE(x, 0.0);
-      zero += x == 0.0;
+    for (size_t s = 0; s < size; s++) {
+      EXPECT_GE(w[s], 0.0);
+      EXPECT_GE(cg[s], 0.0);
+      // Two unrelated methods reach the one optimum.
+      EXPECT_NEAR(cg[s], w[s], 1e-7) << n;
+      zero += w[s] == 0.0;
     }
     EXPECT_GT(zero, static_cast<int>(size) / 2) << n;
   }
