@@ -84,6 +84,7 @@ void load_assumptions(tDocument& doc, const tReplicateData& data)
 // One run on a prepared document: the splits it finds for the given sample.
 std::vector<tSet> replicate(tDocument& doc, const tReplicateData& data, const std::vector<int>& columns)
 {
+  tSilentProgress silent;
   doc.characters->sample(data.ntax, data.length, data.source, columns);
   // A fresh block, so that a run whose splits could not be computed counts
   // nothing instead of the splits of the run before.

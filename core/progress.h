@@ -18,3 +18,14 @@ void request_stop();
 bool stop_requested();
 // Forgets a request: called when a new input from the user starts.
 void clear_stop();
+
+// Within its lifetime the steps of this thread report nothing (a stop request
+// is still answered): the runs of a bootstrap would otherwise take over the
+// bootstrap's own progress display.
+class tSilentProgress {
+public:
+  tSilentProgress();
+  ~tSilentProgress();
+  tSilentProgress(const tSilentProgress&) = delete;
+  tSilentProgress& operator=(const tSilentProgress&) = delete;
+};
