@@ -45,10 +45,11 @@ int p_score(int gapmissingmode, int a1, int a2, int b1, int b2, const tCharacter
   return n.a1a2_b1b2 > m ? n.a1a2_b1b2 - m : 0;
 }
 
-int p_index(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* characters)
+int p_index_with(tPScore score, const char* name, int gapmissingmode, int t, const tSet* A,
+                 const tCharactersBlk* characters)
 {
   if (!A->is_element(t))
-    error("p_index(): a1=%d not in A", t);
+    error("%s(): a1=%d not in A", name, t);
   // No fixed cap: with very many sites a score may exceed any constant.
   int value = INT_MAX;
   for (int a2 = 1; a2 <= t; a2++) {
@@ -60,7 +61,7 @@ int p_index(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* char
       for (int b2 = b1; b2 <= t; b2++) {
         if (A->is_element(b2))
           continue;
-        const int s = p_score(gapmissingmode, t, a2, b1, b2, characters);
+        const int s = score(gapmissingmode, t, a2, b1, b2, characters);
         if (s == 0)
           return 0;
         value = imin(value, s);
@@ -68,6 +69,11 @@ int p_index(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* char
     }
   }
   return value;
+}
+
+int p_index(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* characters)
+{
+  return p_index_with(p_score, "p_index", gapmissingmode, t, A, characters);
 }
 
 tSiteRows tSiteRows::from_characters(int gapmissingmode, const tCharactersBlk* characters)

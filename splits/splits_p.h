@@ -32,6 +32,11 @@ int p_score(int gapmissingmode, int a1, int a2, int b1, int b2, const tCharacter
 // 1..t holding t (a2 in A, t included; b1 <= b2 in the complement), 0 as
 // soon as one quartet scores 0.
 int p_index(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* characters);
+// The index over the quartets with t under a quartet score: p_index and
+// p_index_tree differ only in the score (and the name in their fatal error).
+typedef int (*tPScore)(int gapmissingmode, int a1, int a2, int b1, int b2, const tCharactersBlk* characters);
+int p_index_with(tPScore score, const char* name, int gapmissingmode, int t, const tSet* A,
+                 const tCharactersBlk* characters);
 
 enum class tParsimonyRule { splits, tree };
 

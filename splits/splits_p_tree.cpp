@@ -19,26 +19,7 @@ int p_score_tree(int gapmissingmode, int a1, int a2, int b1, int b2, const tChar
 
 int p_index_tree(int gapmissingmode, int t, const tSet* A, const tCharactersBlk* characters)
 {
-  if (!A->is_element(t))
-    error("p_index_tree(): a1=%d not in A", t);
-  int value = INT_MAX;
-  for (int a2 = 1; a2 <= t; a2++) {
-    if (!A->is_element(a2))
-      continue;
-    for (int b1 = 1; b1 <= t; b1++) {
-      if (A->is_element(b1))
-        continue;
-      for (int b2 = b1; b2 <= t; b2++) {
-        if (A->is_element(b2))
-          continue;
-        const int s = p_score_tree(gapmissingmode, t, a2, b1, b2, characters);
-        if (s == 0)
-          return 0;
-        value = imin(value, s);
-      }
-    }
-  }
-  return value;
+  return p_index_with(p_score_tree, "p_index_tree", gapmissingmode, t, A, characters);
 }
 
 int tSplitsSystem::parsimony_splits_tree(tAssumptionsBlk* assumptions, tCharactersBlk* characters)
