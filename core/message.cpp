@@ -160,6 +160,18 @@ int message(const char* format, ...)
   return 0;
 }
 
+namespace {
+std::atomic<long> failures{0};
+}
+
+void note_failure()
+{
+  if (!quiet_thread)
+    failures.fetch_add(1, std::memory_order_relaxed);
+}
+
+long failure_count() { return failures.load(std::memory_order_relaxed); }
+
 int get_show_messages() { return show_messages; }
 
 int get_show_warnings() { return show_warnings; }

@@ -44,6 +44,14 @@ int warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // "--", "++" and "==" switch the log off, on, and back on for good.
 int message(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Failures of the user's commands: a syntax error, a file that could not be
+// read or written, a refused or failed computation. Front ends compare the
+// count before and after a command to tell their caller (the console's exit
+// status, the Tcl result of a GUI command). Quiet threads (bootstrap
+// replicates, workers) do not count: their caller reports the outcome.
+void note_failure();
+long failure_count();
+
 // The nesting counters (per thread: a worker never silences another thread).
 int get_show_messages();
 int get_show_warnings();

@@ -506,6 +506,7 @@ int tNexusInput::Error(const char* where, const char* format, ...)
   va_end(ap);
   if (text.size() > REPORT_TEXT_LIMIT)
     text.resize(REPORT_TEXT_LIMIT);
+  note_failure();
   message("NEXUS syntax error in %s: ", where ? where : "");
   log_text(text);
   report_position();
