@@ -48,6 +48,8 @@ void tDocument::reset()
 {
   clear();
   init();
+  // They came with the data that is gone now.
+  foreign_blocks.clear();
 }
 
 const char* tDocument::get_title() const { return has_title ? title.c_str() : "Untitled"; }
@@ -99,8 +101,7 @@ void tDocument::print_nexus(tNexusOutput* out)
   if (!out)
     return;
   out->Print("#NEXUS\n");
-  if (has_comments)
-    out->Print("%s", comments.c_str());
+  out->Write(comments);
   if (taxa->valid())
     taxa->print(out);
   if (characters->valid())
@@ -123,13 +124,24 @@ void tDocument::print_nexus(tNexusOutput* out)
     assumptions->print(out, taxa.get(), 1);
 }
 
+void tDocument::print_with_foreign(tNexusOutput* out)
+{
+  if (!out)
+    return;
+  print_nexus(out);
+  for (const std::string& block : foreign_blocks) {
+    out->Write(block);
+    out->Print("\n");
+  }
+}
+
 int tDocument::print_file(const char* filename)
 {
   tNexusOutput out;
   std::string tmpname;
   if (!open_safe_output(&out, filename, &tmpname))
     return 0;
-  print_nexus(&out);
+  print_with_foreign(&out);
   if (!commit_safe_output(&out, filename, tmpname))
     return 0;
   set_title(filename);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_bootstrap.h"
@@ -34,7 +35,13 @@ public:
 
   const char* get_title() const;
   void set_title(const char* name);
-  const char* get_comments() const { return has_comments ? comments.c_str() : nullptr; }
+  // The header comments, every byte as read (empty when there are none).
+  const std::string& get_comments() const { return comments; }
+  // Blocks of other programs, verbatim from BEGIN to the ";" behind END, in
+  // the order read: a save writes them back so that nothing is lost.
+  const std::vector<std::string>& get_foreign_blocks() const { return foreign_blocks; }
+  // The whole document, and then the foreign blocks.
+  void print_with_foreign(tNexusOutput* out);
 
   int read_file(const char* filename);
   int read_string(const char* text);
@@ -68,8 +75,8 @@ public:
 private:
   bool has_title = false;
   std::string title;
-  bool has_comments = false;
   std::string comments;
+  std::vector<std::string> foreign_blocks;
   std::string info_line;
 
   friend class tParser;

@@ -47,8 +47,8 @@ std::string collect_command(tNexusInput* in, const char* punct)
 }
 
 // Skips to END or ENDBLOCK after a block that was not read to its end, then
-// expects the ";" behind it.
-void end_block(tNexusInput* in)
+// expects the ";" behind it. False when the block had no proper end.
+bool end_block(tNexusInput* in)
 {
   if (!in->CurrentTokenIsEnd()) {
     message("(Skipping to end of block)\n");
@@ -56,7 +56,8 @@ void end_block(tNexusInput* in)
     }
   }
   if (!in->CompareNextToken(";"))
-    in->Error("Input", "Expected: ';'");
+    return in->Error("Input", "Expected: ';'");
+  return true;
 }
 
 void general_help()
@@ -159,6 +160,7 @@ private:
   void bootstrap();
   void picture(tPictureFormat format);
   tStep begin();
+  bool known_block(const char* name) const;
   void characters_block(const char* name);
   tStep commands_block();
 
@@ -427,8 +429,7 @@ void tParser::save()
   if (!open_safe_output(&out, filename, &tmpname))
     return;
   out.Print("#NEXUS\n");
-  if (doc->get_comments())
-    out.Print("%s", doc->get_comments());
+  out.Write(doc->get_comments());
   for (size_t i = 0; i + 1 < words.size(); i++)
     print_block(words[i].c_str(), &out, 0, "SAVE-command");
   commit_safe_output(&out, filename, tmpname);
@@ -554,18 +555,30 @@ void tParser::picture(tPictureFormat format)
                              doc->short_info_string(), filename.c_str(), doc->get_title());
 }
 
+bool tParser::known_block(const char* n) const
+{
+  return doc->taxa->compare_name(n) || doc->characters->compare_name(n) || same_token(n, "DATA") ||
+         doc->distances->compare_name(n) || doc->spectra->compare_name(n) || doc->splits->compare_name(n) ||
+         doc->sgraph->compare_name(n) || doc->sets->compare_name(n) || doc->assumptions->compare_name(n) ||
+         doc->extras->compare_name(n) || doc->bootstrap->compare_name(n) || doc->commands->compare_name(n);
+}
+
 tParser::tStep tParser::begin()
 {
-  char* header = nullptr;
-  if (in->flush_comments(&header)) {
+  std::string header;
+  if (in->flush_comments(&header))
     doc->comments = header;
-    doc->has_comments = true;
-  }
-  std::free(header);
 
-  if (!in->NextToken())
+  // Kept only if no block of ours takes the name.
+  in->StartCapture();
+  if (!in->NextToken()) {
+    in->EndCapture();
     return STOP;
+  }
   const std::string name = in->CurrentToken();
+  const bool foreign = !known_block(name.c_str());
+  if (!foreign)
+    in->EndCapture();
   const char* n = name.c_str();
   tUpdate& update = doc->assumptions->update;
   tTaxaBlk* taxa = doc->taxa.get();
@@ -614,7 +627,13 @@ tParser::tStep tParser::begin()
   } else {
     in->Warning("Input", "Unknown block type: %s", n);
   }
-  end_block(in);
+  const bool ended = end_block(in);
+  if (foreign) {
+    std::string text = in->EndCapture();
+    // A block cut short (reported above) would swallow what follows it.
+    if (ended)
+      doc->foreign_blocks.push_back(std::move(text));
+  }
   return FINISH;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 #include "core/auxilary.h"
@@ -69,6 +70,8 @@ void tNexusInput::close_sources()
   comments.clear();
   comments.shrink_to_fit();
   collecting_comments = 0;
+  raw.clear();
+  capturing = false;
 }
 
 int tNexusInput::OpenFile(int check_nexus, const char* filename)
@@ -155,6 +158,34 @@ void tNexusInput::read_next_char()
   } else {
     cur_char = EOF;
   }
+  if (cur_char != EOF)
+    raw += static_cast<char>(cur_char);
+}
+
+std::string tNexusInput::EndCapture()
+{
+  capturing = false;
+  std::string text;
+  text.swap(raw);
+  // The character behind the last token was read but not consumed.
+  if (cur_char != EOF && !text.empty())
+    text.pop_back();
+  return text;
+}
+
+long long tNexusInput::BytesLeft() const
+{
+  // The current character counts: it is read but not yet consumed.
+  const long long pending = cur_char != EOF && !fresh_source ? 1 : 0;
+  if (string_open)
+    return static_cast<long long>(input_string.size() - input_string_pos) + pending;
+  if (!fp)
+    return 0;
+  struct stat st;
+  const long pos = ftell(fp);
+  if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode) || pos < 0)
+    return -1;
+  return st.st_size > pos ? static_cast<long long>(st.st_size - pos) + pending : pending;
 }
 
 bool tNexusInput::is_punct(int c) const
@@ -234,6 +265,8 @@ const char* tNexusInput::NextToken()
       break;
     read_next_char();
   }
+  if (!capturing)
+    raw.assign(1, static_cast<char>(c));
 
   if (c == '\'') {
     token_quoted = true;
@@ -395,6 +428,11 @@ const char* tNexusInput::NextLineToken()
     return nullptr;
   if (fresh_source)
     read_next_char();
+  if (!capturing) {
+    raw.clear();
+    if (cur_char != EOF)
+      raw += static_cast<char>(cur_char);
+  }
   for (;;) {
     const int c = non_comment_char();
     if (in_error)
@@ -447,21 +485,17 @@ bool tNexusInput::Prompt()
   return true;
 }
 
-bool tNexusInput::flush_comments(char** ptr)
+bool tNexusInput::flush_comments(std::string* text)
 {
   if (!collecting_comments)
     return false;
   collecting_comments = 0;
-  free(*ptr);
-  *ptr = nullptr;
+  text->clear();
   if (comments.empty())
     return false;
   // Drop the "BEGIN" that ended the header and the character read behind it.
-  size_t keep = comments.size() > 6 ? comments.size() - 6 : 0;
-  char* text = static_cast<char*>(my_malloc(keep + 1));
-  memcpy(text, comments.data(), keep);
-  text[keep] = '\0';
-  *ptr = text;
+  const size_t keep = comments.size() > 6 ? comments.size() - 6 : 0;
+  text->assign(comments, 0, keep);
   comments.clear();
   comments.shrink_to_fit();
   return true;
@@ -608,6 +642,16 @@ int tNexusOutput::Print(const char* format, ...)
   }
   output_string += text;
   return static_cast<int>(text.size());
+}
+
+void tNexusOutput::Write(const std::string& text)
+{
+  if (fp) {
+    if (fwrite(text.data(), 1, text.size(), fp) != text.size())
+      write_failed = true;
+  } else if (string_open) {
+    output_string += text;
+  }
 }
 
 bool tNexusOutput::Good() const { return !write_failed && !(fp && ferror(fp)); }

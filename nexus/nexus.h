@@ -60,8 +60,15 @@ public:
   void SetPrompt(int on) { _prompt = on; }
   bool Prompt();
   // Hands over the text collected since the file was opened (without the
-  // trailing "BEGIN" and the character after it); frees *ptr first.
-  bool flush_comments(char** ptr);
+  // trailing "BEGIN" and the character after it), every byte of it.
+  bool flush_comments(std::string* text);
+  // Records the input byte for byte from the start of the current token on,
+  // comments and all; EndCapture hands back what was consumed by then.
+  void StartCapture() { capturing = true; }
+  std::string EndCapture();
+  // Bytes not yet consumed (the current character included), or -1 when the
+  // source cannot tell (standard input, a pipe).
+  long long BytesLeft() const;
 
   int Error(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
   int Warning(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -88,6 +95,10 @@ private:
   size_t input_string_pos = 0;
   std::string comments;
   int collecting_comments = 0;
+  // The raw bytes since the current token began (the character behind it
+  // included), or since StartCapture while capturing.
+  std::string raw;
+  bool capturing = false;
   // Set by an unterminated comment or quote: the rest of the input is lost.
   bool in_error = false;
   // cur_char still holds the blank placed there by opening, not input: it
@@ -135,6 +146,8 @@ public:
   void CloseString();
   const char* GetString() const { return output_string.c_str(); }
   int Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Writes text as it is, NUL bytes included.
+  void Write(const std::string& text);
   // Whether every write so far reached the file (a full disk is a failure).
   bool Good() const;
 
