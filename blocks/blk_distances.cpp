@@ -142,7 +142,12 @@ int tDistancesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
   // A new block replaces the old data (a diagonal it leaves out is 0) and
   // describes its own layout; an offset left from an earlier block belongs
   // to that block's values.
-  set_ntax(taxa->get_ntax());
+  const int n = taxa->get_ntax();
+  // The smallest layout (no diagonal, one triangle) still takes a byte per entry.
+  const long long entries = static_cast<long long>(n) * (n - 1) / 2;
+  if (!in->Fits(entries))
+    return in->Error("DISTANCES", "ntax=%d makes %lld distances, more than %s", n, entries, in->RoomText().c_str());
+  set_ntax(n);
   _valid = 0;
   reset_format();
   if (!in->CompareNextToken(";"))

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/auxilary.h"
@@ -90,6 +91,8 @@ int tNexusInput::OpenFile(int check_nexus, const char* filename)
   cur_char = ' ';
   fresh_source = true;
   in_error = false;
+  warned_nul = false;
+  in_comment = false;
   if (check_nexus && !CompareNextToken("#NEXUS")) {
     close_sources();
     cur_char = EOF;
@@ -150,16 +153,51 @@ void tNexusInput::read_next_char()
   if (cur_char == EOF)
     return;
   if (fp) {
-    cur_char = getc(fp);  // a NUL byte is an ordinary character here
+    cur_char = getc(fp);
     if (cur_char != EOF && collecting_comments)
       comments += static_cast<char>(cur_char);
+    if (cur_char == 0 && !in_comment)
+      nul_as_blank();
   } else if (string_open && input_string_pos < input_string.size()) {
     cur_char = static_cast<unsigned char>(input_string[input_string_pos++]);
   } else {
     cur_char = EOF;
   }
   if (cur_char != EOF)
-    raw += static_cast<char>(cur_char);
+    raw += last_was_nul ? '\0' : static_cast<char>(cur_char);
+  last_was_nul = false;
+}
+
+long long tNexusInput::MemoryBytes()
+{
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<long long>(pages) * size : LLONG_MAX;
+}
+
+bool tNexusInput::Fits(long long cells) const
+{
+  const long long left = BytesLeft();
+  return cells <= (left >= 0 ? left : MemoryBytes());
+}
+
+std::string tNexusInput::RoomText() const
+{
+  const long long left = BytesLeft();
+  return left >= 0 ? string_printf("the %lld bytes left in the input", left)
+                   : string_printf("the %lld bytes of this computer's memory", MemoryBytes());
+}
+
+// No label or keyword can hold a NUL byte (they end there): outside comments
+// one reads as a blank, and the user is told once per input. Comments and
+// the raw text keep the byte.
+void tNexusInput::nul_as_blank()
+{
+  cur_char = ' ';
+  last_was_nul = true;
+  if (warned_nul)
+    return;
+  warned_nul = true;
+  Warning("Input", "NUL byte at byte %ld of the file read as a blank", ftell(fp));
 }
 
 std::string tNexusInput::EndCapture()
@@ -202,6 +240,7 @@ bool tNexusInput::is_space(int c) const
 bool tNexusInput::skip_comment()
 {
   int depth = 1;
+  in_comment = true;
   read_next_char();
   const bool echo = cur_char == '!';
   std::string echoed;
@@ -211,6 +250,7 @@ bool tNexusInput::skip_comment()
   }
   for (;;) {
     if (cur_char == EOF) {
+      in_comment = false;
       log_text(echoed);
       in_error = true;
       Error("Comment", "Unexpected EOF");
@@ -223,6 +263,7 @@ bool tNexusInput::skip_comment()
         echoed += "]\n";
         log_text(echoed);
       }
+      in_comment = false;
       read_next_char();
       return true;
     }

@@ -69,6 +69,13 @@ public:
   // Bytes not yet consumed (the current character included), or -1 when the
   // source cannot tell (standard input, a pipe).
   long long BytesLeft() const;
+  // Whether the rest of the input can fill this many cells of one byte at
+  // least each; a source of unknown size is bounded by the memory instead.
+  // Readers ask before they allocate what a declared count asks for.
+  bool Fits(long long cells) const;
+  // What Fits measured against, for the message of a refusal.
+  std::string RoomText() const;
+  static long long MemoryBytes();
 
   int Error(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
   int Warning(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -99,6 +106,9 @@ private:
   // included), or since StartCapture while capturing.
   std::string raw;
   bool capturing = false;
+  bool in_comment = false;
+  bool warned_nul = false;
+  bool last_was_nul = false;
   // Set by an unterminated comment or quote: the rest of the input is lost.
   bool in_error = false;
   // cur_char still holds the blank placed there by opening, not input: it
@@ -107,6 +117,7 @@ private:
 
   void close_sources();
   void read_next_char();
+  void nul_as_blank();
   int non_comment_char();
   bool skip_comment();
   bool is_punct(int c) const;

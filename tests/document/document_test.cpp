@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 
+#include "core/auxilary.h"
 #include "document/document.h"
 #include "nexus/nexus.h"
 #include "tests/support/capture.h"
@@ -134,5 +135,70 @@ TEST(Document, SavedFileReadsBackToTheSameText)
   ASSERT_EQ(doc.print_file(target.c_str()), 1);
   tDocument again;
   ASSERT_EQ(again.read_file(target.c_str()), 1);
+  EXPECT_EQ(printed(again), printed(doc));
+}
+
+// Open then save loses nothing: every file of other programs reopens with
+// its header comments and its foreign blocks byte for byte as they stand in
+// the original, and with the same data.
+TEST(Document, OpenThenSaveKeepsEveryForeignByte)
+{
+  const std::string data = shared_data_dir();
+  if (data.empty())
+    GTEST_SKIP() << "no shared data folder beside the project";
+  tTempDir dir;
+  const std::string saved = dir.file("saved.nex");
+  DIR* d = opendir(data.c_str());
+  ASSERT_NE(d, nullptr);
+  int foreign = 0;
+  while (dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.size() < 5 || name.compare(name.size() - 4, 4, ".nex") != 0)
+      continue;
+    SCOPED_TRACE(name);
+    tCaptureScope capture;
+    tDocument doc, again;
+    if (!doc.read_file((data + "/" + name).c_str()))
+      continue;
+    const std::string original = read_text_file(data + "/" + name);
+    for (const std::string& block : doc.get_foreign_blocks()) {
+      EXPECT_NE(original.find(block), std::string::npos) << block;
+      EXPECT_TRUE(same_token(block.substr(0, 5).c_str(), "BEGIN") && block.back() == ';') << block;
+      foreign++;
+    }
+    ASSERT_EQ(doc.print_file(saved.c_str()), 1);
+    ASSERT_EQ(again.read_file(saved.c_str()), 1);
+    EXPECT_EQ(again.get_foreign_blocks(), doc.get_foreign_blocks());
+    EXPECT_EQ(again.get_comments(), doc.get_comments());
+    ASSERT_EQ(again.characters->valid(), doc.characters->valid());
+    ASSERT_EQ(again.taxa->get_ntax(), doc.taxa->get_ntax());
+    for (int t = 1; t <= doc.taxa->get_ntax(); t++)
+      EXPECT_STREQ(again.taxa->getlabel(t), doc.taxa->getlabel(t));
+    if (doc.characters->valid()) {
+      for (int t = 1; t <= doc.taxa->get_ntax(); t++)
+        for (int c = 1; c <= doc.characters->get_nchar(); c++)
+          ASSERT_EQ(again.characters->get_matrix(t, c), doc.characters->get_matrix(t, c)) << t << " " << c;
+    }
+  }
+  closedir(d);
+  EXPECT_GT(foreign, 10);
+}
+
+// A NUL byte stays in a comment; elsewhere it reads as a blank, and says so.
+TEST(Document, NulBytesStayInCommentsAndAreReportedElsewhere)
+{
+  using namespace std::string_literals;
+  tCaptureScope capture;
+  tTempDir dir;
+  const std::string header = "[a\0b]\n"s;
+  dir.write("nul.nex", "#NEXUS\n"s + header + "BEGIN TAXA; DIMENSIONS NTAX=2; TAXLABELS 'x\0y' z; END;"s);
+  tDocument doc, again;
+  ASSERT_EQ(doc.read_file(dir.file("nul.nex").c_str()), 1);
+  EXPECT_NE(capture.fe.logged.find("NEXUS warning: NUL byte at byte 57 of the file read as a blank\n"),
+            std::string::npos);
+  EXPECT_STREQ(doc.taxa->getlabel(1), "x y");
+  EXPECT_EQ(doc.get_comments(), header);
+  ASSERT_EQ(doc.print_file(dir.file("saved.nex").c_str()), 1);
+  ASSERT_EQ(again.read_file(dir.file("saved.nex").c_str()), 1);
   EXPECT_EQ(printed(again), printed(doc));
 }
