@@ -569,16 +569,17 @@ tParser::tStep tParser::begin()
   if (in->flush_comments(&header))
     doc->comments = header;
 
-  // Kept only if no block of ours takes the name.
+  // Kept only if no block of ours takes the name; the text of our own
+  // blocks is not held twice.
   in->StartCapture();
   if (!in->NextToken()) {
     in->EndCapture();
     return STOP;
   }
   const std::string name = in->CurrentToken();
-  const bool foreign = !known_block(name.c_str());
-  if (!foreign)
+  if (known_block(name.c_str()))
     in->EndCapture();
+  bool foreign = false;
   const char* n = name.c_str();
   tUpdate& update = doc->assumptions->update;
   tTaxaBlk* taxa = doc->taxa.get();
@@ -626,14 +627,13 @@ tParser::tStep tParser::begin()
     return commands_block();
   } else {
     in->Warning("Input", "Unknown block type: %s", n);
+    foreign = true;
   }
   const bool ended = end_block(in);
-  if (foreign) {
-    std::string text = in->EndCapture();
-    // A block cut short (reported above) would swallow what follows it.
-    if (ended)
-      doc->foreign_blocks.push_back(std::move(text));
-  }
+  std::string text = in->EndCapture();
+  // A block cut short (reported above) would swallow what follows it.
+  if (foreign && ended)
+    doc->foreign_blocks.push_back(std::move(text));
   return FINISH;
 }
 
