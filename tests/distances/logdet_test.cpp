@@ -51,8 +51,6 @@ double cofactor_det(const tRows& A)
   return det;
 }
 
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
-
 int base(char c)
 {
   const std::string bases = "ACGT";

@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "splits/compute_cycle.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using V = std::vector<int>;
-
-void add(tSplitsSystem& sys, const V& side, double w = 1.0)
-{
-  tSet S(sys.ntax);
-  for (int x : side)
-    S.insert(x);
-  sys.append_split(&S, w);
-}
 
 // True when every positive split is an arc of the stored cycle: walking
 // round the circle, membership changes exactly twice.

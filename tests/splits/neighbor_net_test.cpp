@@ -21,12 +21,11 @@
 #include "splits/circular_nnls.h"
 #include "splits/neighbor_net.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 #include "tests/support/run.h"
 
 namespace {
-
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
 size_t at(int n, int a, int b) { return static_cast<size_t>(a) * n + b; }
 
@@ -44,26 +43,10 @@ std::vector<int> random_permutation(int n)
 }
 
 // Taxa t1..tn holding the distances d (0-based, n x n).
-struct tData {
-  tTaxaBlk taxa;
-  tDistancesBlk distances;
-  tAssumptionsBlk assumptions;
-
+struct tData : tNumberedData {
   tData(int n, const std::vector<double>& d)
+      : tNumberedData(n, [&](int i, int j) { return d[at(n, i - 1, j - 1)]; })
   {
-    std::string labels, zeros;
-    for (int t = 1; t <= n; t++)
-      labels += " t" + std::to_string(t);
-    for (int i = 0; i < n * (n + 1) / 2; i++)
-      zeros += " 0";
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; FORMAT NO LABELS; MATRIX" + zeros + "; END").c_str());
-    EXPECT_EQ(distances.read(&in, &taxa), 1);
-    for (int i = 1; i <= n; i++)
-      for (int j = i + 1; j <= n; j++)
-        distances.set_matrix(i, j, d[at(n, i - 1, j - 1)]);
   }
 };
 
