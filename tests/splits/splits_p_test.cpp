@@ -48,24 +48,6 @@ struct tChars : tNumberedData {
   }
 };
 
-// The clusters of a random binary tree on 1..n in normal form (the side with
-// taxon 1), pendant splits included.
-std::set<std::string> random_tree_splits(int n)
-{
-  std::set<std::string> splits;
-  for (const std::vector<int>& cluster : random_tree_clusters(n)) {
-    std::vector<char> in(static_cast<size_t>(n) + 1, 0);
-    for (int x : cluster)
-      in[static_cast<size_t>(x)] = 1;
-    std::string side;
-    for (int x = 1; x <= n; x++)
-      if (in[static_cast<size_t>(x)] == in[1])
-        side += (side.empty() ? "" : " ") + std::to_string(x);
-    splits.insert(side);
-  }
-  return splits;
-}
-
 } // namespace
 
 TEST(ParsimonySplits, QuartetWithOneConflictingSite)
@@ -90,16 +72,19 @@ TEST(ParsimonySplits, PerfectPhylogenyGivesItsTree)
   tCaptureScope cap;
   ref_srand(13);
   for (int n : {5, 9, 16}) {
-    const std::set<std::string> tree = random_tree_splits(n);
-    // One to three sites per split of the tree, each with two random states.
+    // The tree's splits in normal form (the side of taxon 1), and one to
+    // three sites per split, each with two random states.
+    std::set<std::string> tree;
     std::vector<std::string> rows(static_cast<size_t>(n));
-    for (const std::string& side : tree) {
+    for (const std::vector<int>& cluster : random_tree_clusters(n)) {
       std::vector<char> in(static_cast<size_t>(n) + 1, 0);
-      for (size_t p = 0; p < side.size();) {
-        const size_t q = side.find(' ', p);
-        in[static_cast<size_t>(std::stoi(side.substr(p, q - p)))] = 1;
-        p = q == std::string::npos ? side.size() : q + 1;
-      }
+      for (int x : cluster)
+        in[static_cast<size_t>(x)] = 1;
+      std::string side;
+      for (int x = 1; x <= n; x++)
+        if (in[static_cast<size_t>(x)] == in[1])
+          side += (side.empty() ? "" : " ") + std::to_string(x);
+      tree.insert(side);
       for (int k = 1 + ref_rand() % 3; k > 0; k--) {
         const int i = ref_rand() % 4, j = (i + 1 + ref_rand() % 3) % 4;
         const char x = "ACGT"[i], y = "ACGT"[j];
