@@ -152,16 +152,6 @@ TEST(LogDet, AgreesWithTheFormulaOnUnequalCompositions)
     }
 }
 
-TEST(LogDet, IdenticalSequencesGiveZero)
-{
-  tCaptureScope cap;
-  tData data("DATATYPE=DNA", {"ACGTACGTTGCA", "ACGTACGTTGCA", "ACGTACGTTGCC"});
-  data.compute("LOGDET");
-  EXPECT_EQ(data.d(1, 2), 0.0);
-  EXPECT_FALSE(std::signbit(data.d(1, 2)));
-  EXPECT_GT(data.d(1, 3), 0.0);
-}
-
 TEST(LogDet, DegeneratePairsGetOneWithOneWarning)
 {
   tCaptureScope cap;
