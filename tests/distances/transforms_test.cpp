@@ -58,7 +58,7 @@ TEST(Transforms, IdenticalSequencesAreAtDistanceZero)
 {
   tCaptureScope cap;
   tData data("DATATYPE=DNA GAP=-", {"ACGTTGCA-", "ACGTTGCA-", "ACGTAGCAA"});
-  for (const char* transform : {"HAMMING", "GAPDIST", "JC", "K3ST"}) {
+  for (const char* transform : {"HAMMING", "GAPDIST", "JC", "K3ST", "LOGDET"}) {
     data.compute(transform);
     EXPECT_EQ(data.d(1, 2), 0.0) << transform;
     EXPECT_FALSE(std::signbit(data.d(1, 2))) << transform;  // printed as 0, not -0
