@@ -66,6 +66,9 @@ public:
   int freeze_update = 0;
 
 private:
+  // Counts the failure and names the blocks it emptied.
+  void report_failed_step(const char* step, bool had_splits, bool had_graph, bool had_support);
+
   bool has_title = false;
   std::string title;
   bool has_comments = false;
