@@ -66,13 +66,22 @@ void tDocument::set_title(const char* name)
 
 int tDocument::read_file(const char* filename)
 {
+  // A file that opens itself, directly or through others, would recurse
+  // until the stack is gone.
+  if (files_open >= MAX_OPEN_DEPTH) {
+    warning("Can't open file: %s (more than %d files open one another)", filename, MAX_OPEN_DEPTH);
+    note_failure();
+    return 0;
+  }
   tNexusInput in;
   if (!in.OpenFile(1, filename))
     return 0;
   const int freeze = freeze_update;
   freeze_update = 1;
   set_title(filename);
+  files_open++;
   read_nexus(&in);
+  files_open--;
   in.CloseFile();
   freeze_update = freeze;
   if (freeze_update == 0)

@@ -215,3 +215,14 @@ TEST(Document, FailedComputationClearsWhatWasDerivedFromIt)
     EXPECT_FALSE(reopened.sgraph->valid());
   }
 }
+
+TEST(Document, FilesOpeningEachOtherStopAtTheirDepthLimit)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  dir.write("self.nex", "#NEXUS\nopen '" + dir.file("self.nex") + "';\n");
+  tDocument doc;
+  EXPECT_EQ(doc.read_file(dir.file("self.nex").c_str()), 1);
+  ASSERT_EQ(capture.fe.warnings.size(), 1u);
+  EXPECT_NE(capture.fe.warnings[0].find("more than 32 files open one another"), std::string::npos);
+}

@@ -24,6 +24,7 @@ public:
 };
 
 tFuzzFrontEnd front_end;
+char scratch[] = "/tmp/quivet-fuzz-XXXXXX";
 
 // Empties the scratch folder, so that saved files neither pile up nor carry
 // state from one input to the next.
@@ -43,11 +44,14 @@ void clean_scratch()
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
   // Corpus and artifact paths given on the command line must be absolute.
-  char scratch[] = "/tmp/quivet-fuzz-XXXXXX";
   if (!mkdtemp(scratch) || chdir(scratch) != 0) {
     std::perror("quivet_fuzz: scratch folder");
     std::exit(1);
   }
+  std::atexit([] {
+    clean_scratch();
+    rmdir(scratch);
+  });
   std::fprintf(stderr, "quivet_fuzz: working in %s\n", scratch);
   if (!std::freopen("/dev/null", "r", stdin))
     std::exit(1);
