@@ -1105,6 +1105,7 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
     const char* name = assumptions->edge_transform.c_str();
     if (same_token(name, "FM_MATRIX")) {
       warning("edge_transform=FM_MATRIX: Not implemented\n");
+      note_failure();
       assumptions->edge_transform = "NONE";
       *post_8 = true;
     } else {
