@@ -48,7 +48,7 @@ bench: build
 
 # Fuzzes the reader and the commands for FUZZ_SECONDS under ASan/UBSan (needs
 # clang). New inputs collect in $(FUZZBUILD)/corpus, crashes in $(FUZZBUILD).
-FUZZ_SEEDS = $(wildcard examples tests/data/document tests/data/draw tests/fuzz/seeds tests/fuzz/regressions)
+FUZZ_SEEDS = $(wildcard examples tests/data/document tests/data/draw tests/fuzz/seeds)
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQUIVET_FUZZ=ON -DQUIVET_TESTS=OFF >/dev/null

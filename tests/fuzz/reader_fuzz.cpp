@@ -1,4 +1,7 @@
-// libFuzzer target for the NEXUS reader and the command language.
+// libFuzzer target for the NEXUS reader and the command language: each
+// input goes to a fresh document, as a file when it starts with '#' and as
+// typed commands otherwise.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -6,7 +9,7 @@
 #include <unistd.h>
 
 #include "core/message.h"
-#include "tests/fuzz/feed.h"
+#include "document/document.h"
 
 namespace {
 
@@ -22,6 +25,29 @@ public:
     std::abort();
   }
 };
+
+// Commands that write (SAVE, PS, ...) or read (OPEN, IMPORT) must stay in
+// the scratch folder, the current one: every '/' of the input becomes '_'.
+void feed_untrusted_input(const uint8_t* data, size_t size)
+{
+  std::string text(reinterpret_cast<const char*>(data), size);
+  for (char& c : text)
+    if (c == '/')
+      c = '_';
+  tDocument doc;
+  if (!text.empty() && text[0] == '#') {
+    const char* name = "fuzz_input.nex";
+    if (FILE* fp = std::fopen(name, "wb")) {
+      std::fwrite(text.data(), 1, text.size(), fp);
+      std::fclose(fp);
+      doc.read_file(name);
+    }
+    return;
+  }
+  // Typed commands end at a NUL, as a C string does.
+  text.resize(std::char_traits<char>::length(text.c_str()));
+  doc.read_string(text.c_str());
+}
 
 tFuzzFrontEnd front_end;
 char scratch[] = "/tmp/quivet-fuzz-XXXXXX";

@@ -1,3 +1,0 @@
-list(APPEND QV_TEST_SOURCES
-  tests/fuzz/regressions_test.cpp
-)
