@@ -583,17 +583,17 @@ void tDistancesBlk::set_active_taxa(tTaxaBlk* taxa)
 
 // ---------------------------------------------------------------- computation
 
-void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
+bool tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
 {
   if (!taxa->valid() || !assumptions->valid())
-    return;
+    return true;
   tUpdate& update = assumptions->update;
   if (_valid && update.check(1)) {
     set_active_taxa(taxa);
     update.post(8);
   }
   if (!update.check(4))
-    return;
+    return true;
   update.unpost(4);
 
   const char* method = assumptions->method.c_str();
@@ -601,10 +601,10 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE") && !same_token(method, "WCSPLITS") &&
       !same_token(method, "WCTREE") && !same_token(method, "NNET")) {
     _valid = 0;
-    return;
+    return true;
   }
   if (!characters->valid())
-    return;
+    return true;
 
   // A matrix of another size belongs to another set of taxa.
   if (ntax != taxa->get_ntax())
@@ -620,15 +620,16 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   _valid = 0;
   if (!transform) {
     warning("Transformation not implemented: %s", name);
-    return;
+    return false;
   }
   if (transform->discounts_constant && assumptions->exclude_constant >= 1)
     characters->compute_const_freq(assumptions->exclude_constant);
   message("%s", transform->text);
   if (!transform->function(taxa, assumptions, characters, this))
-    return;
+    return false;
   message(" done\n");
   _valid = 1;
   check_triangular_inequalities();
   update.post(8);
+  return true;
 }

@@ -1105,6 +1105,7 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
     const char* name = assumptions->edge_transform.c_str();
     if (same_token(name, "FM_MATRIX")) {
       warning("edge_transform=FM_MATRIX: Not implemented\n");
+      note_failure();
       assumptions->edge_transform = "NONE";
       *post_8 = true;
     } else {
@@ -1135,7 +1136,7 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
   return 1;
 }
 
-void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
+bool tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
                          tCharactersBlk* characters, int compute_cycle_fit_compat)
 {
   tUpdate& update = assumptions->update;
@@ -1144,7 +1145,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
   if (ok && _valid && update.check(1))
     set_active_taxa(taxa, assumptions);
   else if (!update.check(8 | 128))
-    return;
+    return true;
+  const bool attempted = ok;
 
   if (ok && update.check(8)) {
     const char* name = assumptions->method.c_str();
@@ -1165,7 +1167,7 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
       // Without a recomputation the restriction must still take place.
       if (induce_pending)
         induce_active(taxa);
-      return;
+      return true;
     }
 
     induce_pending = false;
@@ -1203,9 +1205,7 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
     ok = post_process(src, &post_8);
 
   if (!ok) {
-    _valid = 0;
-    nsplits = 0;
-    splits_system->clear();
+    discard();
     // The picture of the lost splits is out of date.
     update.post(16);
   }
@@ -1215,4 +1215,12 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
   // FM_MATRIX fell back to no transform: the splits are due again.
   if (post_8)
     update.post(8);
+  return ok || !attempted;
+}
+
+void tSplitsBlk::discard()
+{
+  _valid = 0;
+  nsplits = 0;
+  splits_system->clear();
 }

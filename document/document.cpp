@@ -68,13 +68,22 @@ void tDocument::set_title(const char* name)
 
 int tDocument::read_file(const char* filename)
 {
+  // A file that opens itself, directly or through others, would recurse
+  // until the stack is gone.
+  if (files_open >= MAX_OPEN_DEPTH) {
+    warning("Can't open file: %s (more than %d files open one another)", filename, MAX_OPEN_DEPTH);
+    note_failure();
+    return 0;
+  }
   tNexusInput in;
   if (!in.OpenFile(1, filename))
     return 0;
   const int freeze = freeze_update;
   freeze_update = 1;
   set_title(filename);
+  files_open++;
   read_nexus(&in);
+  files_open--;
   in.CloseFile();
   freeze_update = freeze;
   if (freeze_update == 0)
@@ -150,16 +159,53 @@ int tDocument::print_file(const char* filename)
 
 void tDocument::update_blocks()
 {
+  // What a failed step would leave behind as if it still held.
+  const bool had_splits = splits->valid();
+  const bool had_graph = sgraph->valid();
   check_assumptions();
   assumptions->update_taxa(taxa.get());
   characters->compute(taxa.get(), assumptions.get());
-  distances->compute(taxa.get(), assumptions.get(), characters.get());
-  spectra->compute(taxa.get(), assumptions.get(), characters.get());
-  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1);
+  const char* failed = nullptr;
+  if (!distances->compute(taxa.get(), assumptions.get(), characters.get()))
+    failed = "DISTANCES";
+  if (!spectra->compute(taxa.get(), assumptions.get(), characters.get()) && !failed)
+    failed = "QV_SPECTRA";
+  if (!splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1) && !failed)
+    failed = "QV_SPLITS";
+  // Splits kept from before belong to the input that could not be computed.
+  if (failed)
+    splits->discard();
   sgraph->compute(taxa.get(), assumptions.get(), splits.get());
+  if (failed)
+    sgraph->discard_graph();
   extras->compute(taxa.get(), assumptions.get(), characters.get(), distances.get());
+  const bool had_support = bootstrap->get_support() != nullptr;
   bootstrap->compute(taxa.get(), assumptions.get(), characters.get(), splits.get(), sgraph.get());
+  if (failed) {
+    // Support counted for splits that are gone.
+    if (had_support && bootstrap->get_support())
+      bootstrap->clear();
+    report_failed_step(failed, had_splits, had_graph, had_support);
+  }
   assumptions->update.unpost(tUpdate::ALL);
+}
+
+void tDocument::report_failed_step(const char* step, bool had_splits, bool had_graph, bool had_support)
+{
+  note_failure();
+  std::vector<const char*> cleared;
+  if (had_splits)
+    cleared.push_back("QV_SPLITS");
+  if (had_graph)
+    cleared.push_back("QV_GRAPH");
+  if (had_support)
+    cleared.push_back("QV_BOOTSTRAP");
+  if (cleared.empty())
+    return;
+  std::string names = cleared[0];
+  for (size_t i = 1; i < cleared.size(); i++)
+    names += std::string(i + 1 == cleared.size() ? " and " : ", ") + cleared[i];
+  message("%s cleared: the computation of %s failed\n", names.c_str(), step);
 }
 
 void tDocument::update_blocks_bootstrapping()

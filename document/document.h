@@ -57,6 +57,8 @@ public:
 
   // Longest text read_string accepts (one less than its buffer).
   static constexpr int MAX_INPUT_STRING = 31998;
+  // How deep files may OPEN one another.
+  static constexpr int MAX_OPEN_DEPTH = 32;
 
   std::unique_ptr<tTaxaBlk> taxa;
   std::unique_ptr<tAssumptionsBlk> assumptions;
@@ -73,6 +75,10 @@ public:
   int freeze_update = 0;
 
 private:
+  // Counts the failure and names the blocks it emptied.
+  void report_failed_step(const char* step, bool had_splits, bool had_graph, bool had_support);
+
+  int files_open = 0;
   bool has_title = false;
   std::string title;
   std::string comments;

@@ -548,7 +548,7 @@ void tParser::picture(tPictureFormat format)
   }
   if (!ok) {
     const std::string where = "Input-" + std::string(kind.extension + 1);
-    in->Error(where.c_str(), string_printf("Usage: %s [filename];", kind.command).c_str());
+    in->Error(where.c_str(), "Usage: %s [filename];", kind.command);
     return;
   }
   doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),

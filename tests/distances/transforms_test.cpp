@@ -10,6 +10,7 @@
 #include "blocks/blk_characters.h"
 #include "blocks/blk_distances.h"
 #include "blocks/blk_taxa.h"
+#include "document/document.h"
 #include "distances/jukecantor.h"
 #include "distances/pam250.h"
 #include "nexus/nexus.h"
@@ -37,6 +38,17 @@ TEST(Transforms, HammingComparesOnlyKnownStates)
   data.assumptions.gapmode = "NEWSTATE";
   data.compute("HAMMING");
   EXPECT_DOUBLE_EQ(data.d(1, 3), 1.0 / 7.0);
+}
+
+TEST(Transforms, HammingWithNoActiveSiteComparesNothing)
+{
+  tCaptureScope cap;
+  tDocument doc;
+  doc.read_string("begin taxa; dimensions ntax=3; taxlabels a b c; end;"
+                  " begin characters; dimensions nchar=2; format datatype=dna missing=?; matrix a A? b ?C c AC; end;"
+                  " assume exclude missing");
+  ASSERT_TRUE(doc.distances->valid());
+  EXPECT_EQ(doc.distances->get_matrix(1, 3), 1.0);
 }
 
 TEST(Transforms, GapDistanceCountsSitesWithExactlyOneGap)

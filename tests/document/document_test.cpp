@@ -201,4 +201,92 @@ TEST(Document, NulBytesStayInCommentsAndAreReportedElsewhere)
   ASSERT_EQ(doc.print_file(dir.file("saved.nex").c_str()), 1);
   ASSERT_EQ(again.read_file(dir.file("saved.nex").c_str()), 1);
   EXPECT_EQ(printed(again), printed(doc));
+namespace {
+
+std::string many_dna_taxa(int n)
+{
+  std::string text = "begin taxa; dimensions ntax=" + std::to_string(n) + "; taxlabels";
+  for (int i = 1; i <= n; i++)
+    text += " t" + std::to_string(i);
+  text += "; end; begin characters; dimensions nchar=8; format datatype=dna; matrix";
+  const char* const bases = "ACGT";
+  for (int i = 1; i <= n; i++) {
+    std::string row = "ACGTACGT";
+    row[static_cast<size_t>(i % 8)] = bases[(i / 8) % 4];
+    row[static_cast<size_t>((i / 3) % 8)] = bases[i % 4];
+    text += " t" + std::to_string(i) + " " + row;
+  }
+  return text + "; end;";
+}
+
+} // namespace
+
+// After a good pass, every kind of failed step leaves nothing derived from
+// the old input: not in the blocks, not in SHOW, not in a saved file.
+TEST(Document, FailedComputationClearsWhatWasDerivedFromIt)
+{
+  const std::string protein =
+    "begin taxa; dimensions ntax=5; taxlabels a b c d e; end;"
+    " begin characters; dimensions nchar=12; format datatype=protein; matrix"
+    " a ACDEFGHIKLMN b ACDEFGHIKLMQ c ACDEFGHIKRMQ d ACDEYGHIKRWQ e ACWEYGHVKRWQ; end;"
+    " assume options gapmode=newstate";
+  const struct {
+    const char* kind;
+    std::string data;     // a file under the source tree, or commands
+    const char* failing;  // the command whose computation fails
+    const char* report;
+  } cases[] = {
+    {"refused transform", protein, "assume transform=pam250",
+     "QV_SPLITS and QV_GRAPH cleared: the computation of DISTANCES failed\n"},
+    {"failing method", "examples/primates.nex", "assume method=lsplits",
+     "QV_SPLITS, QV_GRAPH and QV_BOOTSTRAP cleared: the computation of QV_SPLITS failed\n"},
+    {"refused spectra", many_dna_taxa(33), "assume method=spectral",
+     "QV_SPLITS and QV_GRAPH cleared: the computation of QV_SPECTRA failed\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    tCaptureScope capture;
+    tTempDir dir;
+    tDocument doc;
+    if (c.data.rfind("examples/", 0) == 0) {
+      ASSERT_EQ(doc.read_file((source_dir() + "/" + c.data).c_str()), 1);
+      doc.read_string("bootstrap 3");
+      ASSERT_NE(doc.bootstrap->get_support(), nullptr);
+    } else {
+      doc.read_string(c.data.c_str());
+    }
+    ASSERT_TRUE(doc.splits->valid() && doc.sgraph->valid());
+    const long failures = failure_count();
+    capture.fe.clear();
+    doc.read_string(c.failing);
+    EXPECT_EQ(failure_count(), failures + 1);
+    EXPECT_NE(capture.fe.logged.find(c.report), std::string::npos) << capture.fe.logged;
+    EXPECT_FALSE(doc.splits->valid());
+    EXPECT_FALSE(doc.sgraph->valid());
+    EXPECT_EQ(doc.bootstrap->get_support(), nullptr);
+
+    capture.fe.clear();
+    doc.read_string("show qv_splits qv_graph qv_bootstrap");
+    EXPECT_EQ(capture.fe.logged.find("BEGIN"), std::string::npos) << capture.fe.logged;
+    const std::string saved = dir.file("saved.nex");
+    ASSERT_EQ(doc.print_file(saved.c_str()), 1);
+    const std::string text = read_text_file(saved);
+    for (const char* block : {"BEGIN qv_splits", "BEGIN qv_graph", "BEGIN qv_bootstrap"})
+      EXPECT_EQ(text.find(block), std::string::npos) << block;
+    tDocument reopened;
+    ASSERT_EQ(reopened.read_file(saved.c_str()), 1);
+    EXPECT_FALSE(reopened.splits->valid());
+    EXPECT_FALSE(reopened.sgraph->valid());
+  }
+}
+
+TEST(Document, FilesOpeningEachOtherStopAtTheirDepthLimit)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  dir.write("self.nex", "#NEXUS\nopen '" + dir.file("self.nex") + "';\n");
+  tDocument doc;
+  EXPECT_EQ(doc.read_file(dir.file("self.nex").c_str()), 1);
+  ASSERT_EQ(capture.fe.warnings.size(), 1u);
+  EXPECT_NE(capture.fe.warnings[0].find("more than 32 files open one another"), std::string::npos);
 }
