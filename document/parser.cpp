@@ -259,10 +259,12 @@ tParser::tStep tParser::command()
   }
   if (is("COPY")) {
     warning("COPY: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PRINT")) {
     warning("PRINT: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PS")) {
@@ -550,8 +552,12 @@ void tParser::picture(tPictureFormat format)
     in->Error(where.c_str(), string_printf("Usage: %s [filename];", kind.command).c_str());
     return;
   }
-  doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
-                             doc->short_info_string(), filename.c_str(), doc->get_title());
+  const long failures = failure_count();
+  // Without a network nothing is written: the caller must learn that too.
+  if (!doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
+                                  doc->short_info_string(), filename.c_str(), doc->get_title()) &&
+      failure_count() == failures)
+    note_failure();
 }
 
 tParser::tStep tParser::begin()

@@ -45,10 +45,8 @@ std::string ps_string(const char* text)
 tPsPage::~tPsPage()
 {
   // A page abandoned half-way leaves no file behind.
-  if (open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
-  }
+  if (open)
+    abandon_safe_output(&out, tmpname);
 }
 
 void tPsPage::set_transformation_ps(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
@@ -64,18 +62,11 @@ double tPsPage::auto_zoom_ps(double minx, double miny, double maxx, double maxy)
 int tPsPage::begin_draw_ps(const char* name, const char* title)
 {
   if (open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
+    abandon_safe_output(&out, tmpname);
     open = false;
   }
-  // One warning that names the PostScript file, instead of the save's.
-  warning("--");
-  const int ok = open_safe_output(&out, name, &tmpname);
-  warning("++");
-  if (!ok) {
-    warning("Create PS: Can't open output file: %s", name);
+  if (!open_safe_output(&out, name, &tmpname, "Create PS: Can't open output file: %s"))
     return 0;
-  }
   open = true;
   filename = name;
 

@@ -15,10 +15,8 @@ tRgb page_color(int c)
 tVectorPage::~tVectorPage()
 {
   // A page abandoned half-way leaves no file behind.
-  if (is_open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
-  }
+  if (is_open)
+    abandon_safe_output(&out, tmpname);
 }
 
 void tVectorPage::set_transformation(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
@@ -40,14 +38,10 @@ int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int
 
 int tVectorPage::open(const char* name, const char* kind)
 {
-  // One warning that names the picture, instead of the save's.
-  warning("--");
-  const int ok = open_safe_output(&out, name, &tmpname);
-  warning("++");
-  if (!ok) {
-    warning("Create %s: Can't open output file: %s", kind, name);
+  // The warning names the picture's kind (no '%' in it).
+  const std::string cant_open = std::string("Create ") + kind + ": Can't open output file: %s";
+  if (!open_safe_output(&out, name, &tmpname, cant_open.c_str()))
     return 0;
-  }
   is_open = true;
   filename = name;
   return 1;

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 #include "core/auxilary.h"
@@ -551,6 +552,20 @@ int tNexusOutput::OpenFile(const char* name)
       return 0;
     }
   }
+  write_failed = false;
+  return 1;
+}
+
+int tNexusOutput::OpenFd(int fd)
+{
+  if (fp && fp != stdout && fclose(fp) != 0)
+    write_failed = true;
+  fp = fdopen(fd, "w");
+  if (!fp) {
+    close(fd);
+    return 0;
+  }
+  string_open = false;
   write_failed = false;
   return 1;
 }
