@@ -51,7 +51,7 @@ tPsPage::~tPsPage()
 
 void tPsPage::set_transformation_ps(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
 {
-  transform.set(hoffset + PS_H_ORIGIN, voffset + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
+  transform.set(static_cast<double>(hoffset) + PS_H_ORIGIN, static_cast<double>(voffset) + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
 }
 
 double tPsPage::auto_zoom_ps(double minx, double miny, double maxx, double maxy) const
@@ -165,7 +165,7 @@ void tPsPage::draw_info_ps(const char* info)
 
 void tPsPage::draw_scalebar_ps(double scalebar)
 {
-  const int x2 = 60 + static_cast<int>(transform.length(scalebar));
+  const int x2 = 60 + static_cast<int>(std::fmin(transform.length(scalebar), 1e9));
   out.Print("%d %d m\n", 60, 83);
   out.Print("%d %d l\n", 60, 80);
   out.Print("%d %d l\n", x2, 80);

@@ -1,5 +1,6 @@
 #include "draw/vector_page.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "core/message.h"
@@ -21,7 +22,7 @@ tVectorPage::~tVectorPage()
 
 void tVectorPage::set_transformation(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
 {
-  transform.set(hoffset + PS_H_ORIGIN, voffset + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
+  transform.set(static_cast<double>(hoffset) + PS_H_ORIGIN, static_cast<double>(voffset) + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
 }
 
 double tVectorPage::auto_zoom(double minx, double miny, double maxx, double maxy) const
@@ -34,7 +35,7 @@ tPsRect tVectorPage::label_pos(const char* label, double x, double y) const
   return label_box(label, hh(x, y), vv(x, y));
 }
 
-int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int>(transform.length(length)); }
+int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int>(std::fmin(transform.length(length), 1e9)); }
 
 int tVectorPage::open(const char* name, const char* kind)
 {
