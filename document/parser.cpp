@@ -261,10 +261,12 @@ tParser::tStep tParser::command()
   }
   if (is("COPY")) {
     warning("COPY: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PRINT")) {
     warning("PRINT: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PS")) {
@@ -551,8 +553,12 @@ void tParser::picture(tPictureFormat format)
     in->Error(where.c_str(), "Usage: %s [filename];", kind.command);
     return;
   }
-  doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
-                             doc->short_info_string(), filename.c_str(), doc->get_title());
+  const long failures = failure_count();
+  // Without a network nothing is written: the caller must learn that too.
+  if (!doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
+                                  doc->short_info_string(), filename.c_str(), doc->get_title()) &&
+      failure_count() == failures)
+    note_failure();
 }
 
 bool tParser::known_block(const char* n) const

@@ -630,6 +630,20 @@ int tNexusOutput::OpenFile(const char* name)
   return 1;
 }
 
+int tNexusOutput::OpenFd(int fd)
+{
+  if (fp && fp != stdout && fclose(fp) != 0)
+    write_failed = true;
+  fp = fdopen(fd, "w");
+  if (!fp) {
+    close(fd);
+    return 0;
+  }
+  string_open = false;
+  write_failed = false;
+  return 1;
+}
+
 void tNexusOutput::CloseFile()
 {
   if (!fp) {

@@ -152,6 +152,8 @@ public:
 
   // Null name: standard output. Returns 1 on success.
   int OpenFile(const char* name);
+  // Takes over an open descriptor (closed by CloseFile). Returns 1 on success.
+  int OpenFd(int fd);
   void CloseFile();
   void OpenString();
   void CloseString();
