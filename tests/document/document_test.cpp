@@ -201,6 +201,8 @@ TEST(Document, NulBytesStayInCommentsAndAreReportedElsewhere)
   ASSERT_EQ(doc.print_file(dir.file("saved.nex").c_str()), 1);
   ASSERT_EQ(again.read_file(dir.file("saved.nex").c_str()), 1);
   EXPECT_EQ(printed(again), printed(doc));
+}
+
 namespace {
 
 std::string many_dna_taxa(int n)
