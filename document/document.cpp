@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -72,8 +73,17 @@ void tDocument::set_title(const char* name)
 int tDocument::read_file(const char* filename)
 {
   // A file that opens itself, directly or through others, would recurse
-  // until the stack is gone.
-  if (files_open >= MAX_OPEN_DEPTH) {
+  // until the stack is gone, and one that does so twice would take
+  // exponential time before that.
+  struct stat st;
+  const bool known = stat(filename, &st) == 0;
+  const std::pair<dev_t, ino_t> id = known ? std::make_pair(st.st_dev, st.st_ino) : std::make_pair(dev_t(), ino_t());
+  if (known && std::find(files_open.begin(), files_open.end(), id) != files_open.end()) {
+    warning("Can't open file: %s (it is being read already)", filename);
+    note_failure();
+    return 0;
+  }
+  if (static_cast<int>(files_open.size()) >= MAX_OPEN_DEPTH) {
     warning("Can't open file: %s (more than %d files open one another)", filename, MAX_OPEN_DEPTH);
     note_failure();
     return 0;
@@ -86,9 +96,9 @@ int tDocument::read_file(const char* filename)
   const int freeze = freeze_update;
   freeze_update = 1;
   set_title(filename);
-  files_open++;
+  files_open.push_back(id);
   read_nexus(&in);
-  files_open--;
+  files_open.pop_back();
   in.CloseFile();
   freeze_update = freeze;
   if (freeze_update == 0)

@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 #include "blocks/blk_assumptions.h"
@@ -78,7 +80,8 @@ private:
   // Counts the failure and names the blocks it emptied.
   void report_failed_step(const char* step, bool had_splits, bool had_graph, bool had_support);
 
-  int files_open = 0;
+  // Device and inode of each file being read, outermost first.
+  std::vector<std::pair<dev_t, ino_t>> files_open;
   bool has_title = false;
   std::string title;
   std::string comments;
