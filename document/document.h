@@ -20,6 +20,7 @@
 #include "blocks/blk_splits.h"
 #include "blocks/blk_splitsgraph.h"
 #include "blocks/blk_taxa.h"
+#include "document/safe_save.h"
 
 class tNexusInput;
 class tNexusOutput;
@@ -91,18 +92,3 @@ private:
   friend class tParser;
 };
 
-// Saving never leaves a half-written file in place of a good one: the text
-// goes to a temporary file in the same folder, which replaces the target only
-// when every write succeeded. A symbolic link is followed to its target;
-// a target that is no regular file or is read-only is refused; one with
-// other hard links is rewritten in place once its text is complete (then
-// `tmpname` stays empty and the text is held in memory). Every failure warns
-// naming `filename` and counts as a failure of the command; `cant_open`
-// (a format taking the name) replaces "Can't open file: %s to write".
-int open_safe_output(tNexusOutput* out, const char* filename, std::string* tmpname,
-                     const char* cant_open = nullptr);
-// Closes it and puts it in place of the target, or removes it and warns
-// "Couldn't write file: %s". 1 on success.
-int commit_safe_output(tNexusOutput* out, const char* filename, const std::string& tmpname);
-// Gives up an opened output: the target stays as it was.
-void abandon_safe_output(tNexusOutput* out, const std::string& tmpname);

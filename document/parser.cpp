@@ -427,14 +427,14 @@ void tParser::save()
     return;
   }
   tNexusOutput out;
-  std::string tmpname;
-  if (!open_safe_output(&out, filename, &tmpname))
+  tSafeSave save;
+  if (!open_safe_output(&out, filename, &save))
     return;
   out.Print("#NEXUS\n");
   out.Write(doc->get_comments());
   for (size_t i = 0; i + 1 < words.size(); i++)
     print_block(words[i].c_str(), &out, 0, "SAVE-command");
-  commit_safe_output(&out, filename, tmpname);
+  commit_safe_output(&out, filename, save);
 }
 
 void tParser::show()

@@ -3,5 +3,6 @@ list(APPEND QV_CORE_SOURCES
   document/import_reap.cpp
   document/info.cpp
   document/parser.cpp
+  document/safe_save.cpp
   document/tree_out.cpp
 )

@@ -46,7 +46,7 @@ tPsPage::~tPsPage()
 {
   // A page abandoned half-way leaves no file behind.
   if (open)
-    abandon_safe_output(&out, tmpname);
+    abandon_safe_output(&out, save);
 }
 
 void tPsPage::set_transformation_ps(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
@@ -62,10 +62,10 @@ double tPsPage::auto_zoom_ps(double minx, double miny, double maxx, double maxy)
 int tPsPage::begin_draw_ps(const char* name, const char* title)
 {
   if (open) {
-    abandon_safe_output(&out, tmpname);
+    abandon_safe_output(&out, save);
     open = false;
   }
-  if (!open_safe_output(&out, name, &tmpname, "Create PS: Can't open output file: %s"))
+  if (!open_safe_output(&out, name, &save, "Create PS: Can't open output file: %s"))
     return 0;
   open = true;
   filename = name;
@@ -107,7 +107,7 @@ int tPsPage::end_draw_ps()
   out.Print("\nshowpage\n");
   out.Print("%% EOF\n");
   open = false;
-  return commit_safe_output(&out, filename.c_str(), tmpname);
+  return commit_safe_output(&out, filename.c_str(), save);
 }
 
 void tPsPage::hilite_lines_ps(int on) { out.Print(on ? "2 w\n" : "1 w\n"); }

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "document/safe_save.h"
 #include "draw/transform.h"
 #include "nexus/nexus.h"
 
@@ -76,6 +77,6 @@ private:
   tDrawTransform transform;
   tNexusOutput out;
   std::string filename;
-  std::string tmpname;
+  tSafeSave save;
   bool open = false;
 };

@@ -17,7 +17,7 @@ tVectorPage::~tVectorPage()
 {
   // A page abandoned half-way leaves no file behind.
   if (is_open)
-    abandon_safe_output(&out, tmpname);
+    abandon_safe_output(&out, save);
 }
 
 void tVectorPage::set_transformation(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
@@ -41,7 +41,7 @@ int tVectorPage::open(const char* name, const char* kind)
 {
   // The warning names the picture's kind (no '%' in it).
   const std::string cant_open = std::string("Create ") + kind + ": Can't open output file: %s";
-  if (!open_safe_output(&out, name, &tmpname, cant_open.c_str()))
+  if (!open_safe_output(&out, name, &save, cant_open.c_str()))
     return 0;
   is_open = true;
   filename = name;
@@ -54,5 +54,5 @@ int tVectorPage::commit(const std::string& text)
     return 0;
   is_open = false;
   out.Print("%s", text.c_str());
-  return commit_safe_output(&out, filename.c_str(), tmpname);
+  return commit_safe_output(&out, filename.c_str(), save);
 }

@@ -47,6 +47,6 @@ private:
   tDrawTransform transform;
   tNexusOutput out;
   std::string filename;
-  std::string tmpname;
+  tSafeSave save;
   bool is_open = false;
 };
