@@ -647,9 +647,7 @@ proc save_file {blocks} {
     }
     # The title and the name offered next change only once the file is written.
     if {[catch {qv_cmd [string trim "save $blocks [nexus_word $name]"]} msg opts]} {
-        if {[dict get $opts -errorcode] ne {QUIVET WARNED}} {
-            tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
-        }
+        save_failed $name $msg $opts
         return 0
     }
     set var_filename $name
@@ -687,8 +685,8 @@ proc ps_file {full} {
     } else {
         set failed [catch {canvas_postscript -file $name} msg opts]
     }
-    if {$failed && [dict get $opts -errorcode] ne {QUIVET WARNED}} {
-        tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
+    if {$failed} {
+        save_failed $name $msg $opts
     }
 }
 
@@ -702,8 +700,14 @@ proc export_picture {} {
     set name [tk_getSaveFile -title "Export Picture" -filetypes $types -typevariable var_export_type \
                   -initialfile "[file rootname [file tail $var_filename]]"]
     if {$name eq ""} return
-    if {[catch {export_picture_as $name $var_export_type} msg opts] &&
-        [dict get $opts -errorcode] ne {QUIVET WARNED}} {
+    if {[catch {export_picture_as $name $var_export_type} msg opts]} {
+        save_failed $name $msg $opts
+    }
+}
+
+# A failed write, told once: a warning of the program's own was shown already.
+proc save_failed {name msg opts} {
+    if {[dict get $opts -errorcode] ne {QUIVET WARNED}} {
         tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
     }
 }
