@@ -39,6 +39,7 @@ class tAssumptionsBlk;
 class tCharactersBlk;
 class tDistancesBlk;
 class tSpectraBlk;
+class tTreesBlk;
 
 class tSplitsBlk {
 public:
@@ -55,7 +56,7 @@ public:
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
   void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
-               tCharactersBlk* characters, int compute_cycle_fit_compat);
+               tCharactersBlk* characters, int compute_cycle_fit_compat, const tTreesBlk* trees = nullptr);
   // Restricts the splits to the TAXA block's active taxa; the full system is
   // kept the first time, and every later restriction starts from it.
   void set_active_taxa(tTaxaBlk* taxa, tAssumptionsBlk* assumptions);
@@ -152,6 +153,8 @@ private:
   int run_spectral(const tSources& src);
   int run_spectral_tree(const tSources& src);
   int run_likelihood(const tSources& src);
+  int run_consensus(const tSources& src);
+  int run_single_tree(const tSources& src);
 };
 
 // Reads one split from the current token on: "NONE ;", or taxa given by

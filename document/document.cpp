@@ -27,6 +27,7 @@ void tDocument::init()
   extras = std::make_unique<tExtrasBlk>();
   bootstrap = std::make_unique<tBootstrapBlk>();
   commands = std::make_unique<tCommandsBlk>();
+  trees = std::make_unique<tTreesBlk>();
 }
 
 void tDocument::clear()
@@ -42,6 +43,7 @@ void tDocument::clear()
   extras.reset();
   bootstrap.reset();
   commands.reset();
+  trees.reset();
 }
 
 void tDocument::reset()
@@ -107,6 +109,8 @@ void tDocument::print_nexus(tNexusOutput* out)
     characters->print(1, out, taxa.get());
   if (distances->valid())
     distances->print(out, taxa.get());
+  if (trees->valid())
+    trees->print(out, taxa.get());
   if (spectra->valid())
     spectra->print(out, taxa.get());
   if (splits->valid())
@@ -143,7 +147,7 @@ void tDocument::update_blocks()
   characters->compute(taxa.get(), assumptions.get());
   distances->compute(taxa.get(), assumptions.get(), characters.get());
   spectra->compute(taxa.get(), assumptions.get(), characters.get());
-  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1);
+  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1, trees.get());
   sgraph->compute(taxa.get(), assumptions.get(), splits.get());
   extras->compute(taxa.get(), assumptions.get(), characters.get(), distances.get());
   bootstrap->compute(taxa.get(), assumptions.get(), characters.get(), splits.get(), sgraph.get());
@@ -156,7 +160,7 @@ void tDocument::update_blocks_bootstrapping()
   assumptions->update.unpost(1);
   distances->compute(taxa.get(), assumptions.get(), characters.get());
   spectra->compute(taxa.get(), assumptions.get(), characters.get());
-  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 0);
+  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 0, trees.get());
   assumptions->update.unpost(tUpdate::ALL);
 }
 

@@ -17,6 +17,7 @@
 #include "blocks/blk_splits.h"
 #include "blocks/blk_splitsgraph.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/blk_trees.h"
 
 class tNexusInput;
 class tNexusOutput;
@@ -62,6 +63,7 @@ public:
   std::unique_ptr<tExtrasBlk> extras;
   std::unique_ptr<tBootstrapBlk> bootstrap;
   std::unique_ptr<tCommandsBlk> commands;
+  std::unique_ptr<tTreesBlk> trees;
 
   int freeze_update = 0;
 

@@ -71,7 +71,7 @@ void general_help()
   message("        help [name]; title name; info; version, thanks, close; quit;\n");
   message("        import REAP filename;\n");
   message("Blocks:\n");
-  message("        TAXA CHARACTERS DISTANCES\n");
+  message("        TAXA CHARACTERS DISTANCES TREES\n");
   message("        QV_SPECTRA QV_SPLITS QV_GRAPH\n");
   message("        QV_ASSUMPTIONS QV_COMMANDS QV_EXTRAS QV_BOOTSTRAP\n");
   message("Pictures also as: svg [filename]; pdf [filename];\n");
@@ -160,6 +160,7 @@ private:
   void picture(tPictureFormat format);
   tStep begin();
   void characters_block(const char* name);
+  void trees_block();
   tStep commands_block();
 
   // Character blocks of this stream so far, and the one in use (0: none).
@@ -388,6 +389,8 @@ void tParser::print_block(const char* name, tNexusOutput* out, int consistent, c
     doc->characters->print(1, out, taxa);
   else if (doc->distances->compare_name(name))
     doc->distances->print(out, taxa);
+  else if (doc->trees->compare_name(name))
+    doc->trees->print(out, taxa);
   else if (doc->spectra->compare_name(name))
     doc->spectra->print(out, taxa);
   else if (doc->splits->compare_name(name))
@@ -467,7 +470,7 @@ void tParser::help()
   const char* n = name.c_str();
   if (show_usage_of(n, doc->taxa.get(), doc->characters.get(), doc->distances.get(), doc->spectra.get(),
                     doc->splits.get(), doc->sgraph.get(), doc->sets.get(), doc->assumptions.get(),
-                    doc->extras.get(), doc->bootstrap.get(), doc->commands.get()))
+                    doc->extras.get(), doc->bootstrap.get(), doc->commands.get(), doc->trees.get()))
     return;
   for (const tHelpTopic& topic : help_topics()) {
     if (same_token(n, topic.name)) {
@@ -486,6 +489,7 @@ void tParser::info()
   doc->taxa->show_info();
   doc->characters->show_info();
   doc->distances->show_info();
+  doc->trees->show_info();
   doc->spectra->show_info();
   doc->splits->show_info();
   doc->sgraph->show_info();
@@ -586,6 +590,8 @@ tParser::tStep tParser::begin()
       update.unpost(4);
       update.post(8);
     }
+  } else if (doc->trees->compare_name(n)) {
+    trees_block();
   } else if (doc->spectra->compare_name(n)) {
     if (doc->spectra->read(in, taxa)) {
       update.unpost(64);
@@ -655,6 +661,23 @@ void tParser::characters_block(const char* name)
   char_block_used = char_blocks;
   if (char_blocks > 1)
     message("CHARACTERS: using character block %d (%s), the first that could be read\n", char_blocks, name);
+}
+
+// A TREES block. In a file without taxa of its own it brings them (a file
+// opened later must not be read against the taxa of the one before).
+void tParser::trees_block()
+{
+  if (!taxa_in_stream && in->IsFile() && doc->taxa->valid())
+    doc->reset();
+  const bool had_taxa = doc->taxa->valid();
+  if (!doc->trees->read(in, doc->taxa.get()))
+    return;
+  tUpdate& update = doc->assumptions->update;
+  if (!had_taxa && doc->taxa->valid()) {
+    update.unpost(1);
+    taxa_in_stream = true;
+  }
+  update.post(8);
 }
 
 // Runs each command of a QV_COMMANDS block through its own nested loop.
