@@ -247,6 +247,8 @@ void newick_splits(const tNewickTree& tree, const std::vector<int>& to_taxon, in
   const int words = (ntax + 63) / 64;
   const int n = tree.nodes();
   out->clear(words);
+  if (n == 0)
+    return;
   std::vector<uint64_t>& bits = *node_bits;
   bits.assign(static_cast<size_t>(n) * static_cast<size_t>(words), 0);
   for (int v = n - 1; v >= 0; v--) {
