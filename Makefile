@@ -2,8 +2,10 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 SANBUILD ?= build-san
+FUZZBUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build build-san run test test-plain test-san bench clean
+.PHONY: all deps build build-san run test test-plain test-san bench fuzz clean
 
 all: build
 
@@ -44,5 +46,16 @@ bench: build
 	@cmake --build $(BUILD) -j $(JOBS) --target benches 2>/dev/null || true
 	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
+# Fuzzes the reader and the commands for FUZZ_SECONDS under ASan/UBSan (needs
+# clang). New inputs collect in $(FUZZBUILD)/corpus, crashes in $(FUZZBUILD).
+FUZZ_SEEDS = $(wildcard examples tests/data/document tests/data/draw tests/fuzz/seeds)
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUIVET_FUZZ=ON -DQUIVET_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZBUILD) -j $(JOBS) --target quivet_fuzz
+	@mkdir -p $(FUZZBUILD)/corpus
+	./$(FUZZBUILD)/quivet_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  -artifact_prefix=$(abspath $(FUZZBUILD))/ $(abspath $(FUZZBUILD)/corpus) $(abspath $(FUZZ_SEEDS))
+
 clean:
-	rm -rf $(BUILD) $(SANBUILD)
+	rm -rf $(BUILD) $(SANBUILD) $(FUZZBUILD)

@@ -33,8 +33,15 @@ const char* const USAGE =
   "  -V, --version         show the version\n"
   "\n"
   "Without -c or -b the graphical interface starts.\n"
+  "\n"
+  "Exit status: 0 when every command succeeded, 1 after a fatal error, 2 for a\n"
+  "usage error, 3 when a command or file failed (a syntax error, a refused\n"
+  "command, a file that could not be read or written), 130 after Ctrl-C.\n"
   "For the test suite only: --test-script FILE evaluates a Tcl script once the\n"
   "windows are up, instead of waiting for the user, and exits with its outcome.\n";
+
+// Some command or file failed: scripts must be able to tell.
+constexpr int STATUS_FAILED = 3;
 
 int usage_error(const char* text)
 {
@@ -113,11 +120,11 @@ int main(int argc, char** argv)
   // there must end the program the same way.
   std::set_new_handler([] { error("operator new: out of memory"); });
   int status = 0;
+  const long failures_before = failure_count();
   {
     tDocument doc;
-    if (file && !doc.read_file(file)) {
-      status = 2;
-    } else {
+    // Commands meant for a file that could not be read are not run.
+    if (!file || doc.read_file(file)) {
       // After Ctrl-C nothing more is read.
       for (const std::string& text : commands)
         if (!stop_requested())
@@ -134,6 +141,8 @@ int main(int argc, char** argv)
       std::fflush(stdout);
       std::fputs("quivet: interrupted\n", stderr);
       status = 130;
+    } else if (failure_count() != failures_before) {
+      status = STATUS_FAILED;
     }
   }
   std::fflush(stdout);

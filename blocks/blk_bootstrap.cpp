@@ -454,6 +454,8 @@ int tBootstrapBlk::read_matrix(tNexusInput* in, const tTaxaBlk* taxa)
 {
   (void)taxa;
   const char* where = "QV_BOOTSTRAP-matrix";
+  if (!in->Fits(nsplits))
+    return in->Error(where, "nsplits=%d values are more than %s", nsplits, in->RoomText().c_str());
   support.assign(static_cast<size_t>(nsplits < 0 ? 0 : nsplits) + 1, 0);
   has_support = true;
   for (int i = 1; i <= nsplits; i++) {

@@ -344,6 +344,12 @@ int tCharactersBlk::read_dimensions(tNexusInput* in, tTaxaBlk* taxa)
   if (!taxa->valid() && n < 1)
     return in->Error("CHARACTERS", "Must be preceeded by TAXA-block");
   const int taxa_ntax = taxa->valid() ? taxa->get_ntax() : n;
+  // Every cell takes a byte of the matrix at least: a short file that
+  // claims gigabytes is refused before anything is allocated.
+  const long long cells = static_cast<long long>(taxa_ntax) * (m > 0 ? m : 0);
+  if (!in->Fits(cells))
+    return in->Error("CHARACTERS-dimensions", "ntax=%d nchar=%d make %lld cells, more than %s", taxa_ntax, m,
+                     cells, in->RoomText().c_str());
   if (ntax != taxa_ntax || nchar != m) {
     if (!set_nchar_ntax(taxa_ntax, m))
       return in->Error("CHARACTERS", "Illegal values: ntax=%d nchar=%d", taxa_ntax, m);

@@ -142,7 +142,12 @@ int tDistancesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
   // A new block replaces the old data (a diagonal it leaves out is 0) and
   // describes its own layout; an offset left from an earlier block belongs
   // to that block's values.
-  set_ntax(taxa->get_ntax());
+  const int n = taxa->get_ntax();
+  // The smallest layout (no diagonal, one triangle) still takes a byte per entry.
+  const long long entries = static_cast<long long>(n) * (n - 1) / 2;
+  if (!in->Fits(entries))
+    return in->Error("DISTANCES", "ntax=%d makes %lld distances, more than %s", n, entries, in->RoomText().c_str());
+  set_ntax(n);
   _valid = 0;
   reset_format();
   if (!in->CompareNextToken(";"))
@@ -578,17 +583,17 @@ void tDistancesBlk::set_active_taxa(tTaxaBlk* taxa)
 
 // ---------------------------------------------------------------- computation
 
-void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
+bool tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
 {
   if (!taxa->valid() || !assumptions->valid())
-    return;
+    return true;
   tUpdate& update = assumptions->update;
   if (_valid && update.check(1)) {
     set_active_taxa(taxa);
     update.post(8);
   }
   if (!update.check(4))
-    return;
+    return true;
   update.unpost(4);
 
   const char* method = assumptions->method.c_str();
@@ -596,10 +601,10 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   if (!same_token(method, "DSPLITS") && !same_token(method, "DTREE") && !same_token(method, "WCSPLITS") &&
       !same_token(method, "WCTREE") && !same_token(method, "NNET")) {
     _valid = 0;
-    return;
+    return true;
   }
   if (!characters->valid())
-    return;
+    return true;
 
   // A matrix of another size belongs to another set of taxa.
   if (ntax != taxa->get_ntax())
@@ -615,15 +620,16 @@ void tDistancesBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tChara
   _valid = 0;
   if (!transform) {
     warning("Transformation not implemented: %s", name);
-    return;
+    return false;
   }
   if (transform->discounts_constant && assumptions->exclude_constant >= 1)
     characters->compute_const_freq(assumptions->exclude_constant);
   message("%s", transform->text);
   if (!transform->function(taxa, assumptions, characters, this))
-    return;
+    return false;
   message(" done\n");
   _valid = 1;
   check_triangular_inequalities();
   update.post(8);
+  return true;
 }

@@ -37,7 +37,8 @@ public:
   void show_info() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
-  void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
+  // False when the transform was refused or failed.
+  bool compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
   void set_active_taxa(tTaxaBlk* taxa);
 
   int get_ntax() const { return ntax; }

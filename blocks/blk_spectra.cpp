@@ -112,7 +112,7 @@ double tSpectraBlk::get_para_sum(int k) const
 
 // ---------------------------------------------------------------- computation
 
-void tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
+bool tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters)
 {
   tUpdate& update = assumptions->update;
   if (_valid && update.check(1) && !characters->valid()) {
@@ -120,7 +120,7 @@ void tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharact
     message("not induced QV_SPECTRA...\n");
   }
   if (!update.check(64))
-    return;
+    return true;
 
   if (assumptions->threshold != 0.0)
     threshold = static_cast<float>(assumptions->threshold);
@@ -133,8 +133,9 @@ void tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharact
     if (ok)
       update.post(8);
     update.unpost(64);
-    return;
+    return true;
   }
+  const bool wanted = ok && taxa->valid() && characters->valid() && assumptions->valid();
 
   if (ok && taxa->get_ntax() > MAX_NTAX) {
     warning("Maximal value of ntax: %d", MAX_NTAX);
@@ -159,6 +160,7 @@ void tSpectraBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharact
     clear_matrix();
   }
   update.unpost(64);
+  return ok || !wanted;
 }
 
 // ---------------------------------------------------------------- reading

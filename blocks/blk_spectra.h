@@ -40,7 +40,9 @@ public:
   void show_info() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
-  void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
+  // False when the spectral method asked for spectra that could not be
+  // computed from the characters (too many taxa, data not DNA).
+  bool compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk* characters);
 
   // nspec zero spectra over n taxa, every parameter 1.0; the block is no
   // longer valid until spectra are read or computed.

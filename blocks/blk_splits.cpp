@@ -1138,6 +1138,7 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
     const char* name = assumptions->edge_transform.c_str();
     if (same_token(name, "FM_MATRIX")) {
       warning("edge_transform=FM_MATRIX: Not implemented\n");
+      note_failure();
       assumptions->edge_transform = "NONE";
       *post_8 = true;
     } else {
@@ -1168,7 +1169,7 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
   return 1;
 }
 
-void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
+bool tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
                          tCharactersBlk* characters, int compute_cycle_fit_compat, const tTreesBlk* trees)
 {
   tUpdate& update = assumptions->update;
@@ -1177,7 +1178,8 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
   if (ok && _valid && update.check(1))
     set_active_taxa(taxa, assumptions);
   else if (!update.check(8 | 128))
-    return;
+    return true;
+  const bool attempted = ok;
 
   if (ok && update.check(8)) {
     const char* name = assumptions->method.c_str();
@@ -1200,7 +1202,7 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
       // Without a recomputation the restriction must still take place.
       if (induce_pending)
         induce_active(taxa);
-      return;
+      return true;
     }
 
     induce_pending = false;
@@ -1238,9 +1240,7 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
     ok = post_process(src, &post_8);
 
   if (!ok) {
-    _valid = 0;
-    nsplits = 0;
-    splits_system->clear();
+    discard();
     // The picture of the lost splits is out of date.
     update.post(16);
   }
@@ -1250,4 +1250,12 @@ void tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
   // FM_MATRIX fell back to no transform: the splits are due again.
   if (post_8)
     update.post(8);
+  return ok || !attempted;
+}
+
+void tSplitsBlk::discard()
+{
+  _valid = 0;
+  nsplits = 0;
+  splits_system->clear();
 }

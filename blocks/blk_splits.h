@@ -55,8 +55,12 @@ public:
   void show_info() const;
   int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
-  void compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
+  // False when the method or a post-processing step ran and failed; an
+  // input that is not there (or method NONE) keeps the splits and is no failure.
+  bool compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
                tCharactersBlk* characters, int compute_cycle_fit_compat, const tTreesBlk* trees = nullptr);
+  // Drops the splits of a computation that failed upstream.
+  void discard();
   // Restricts the splits to the TAXA block's active taxa; the full system is
   // kept the first time, and every later restriction starts from it.
   void set_active_taxa(tTaxaBlk* taxa, tAssumptionsBlk* assumptions);

@@ -78,16 +78,6 @@ bool angle_tenths(double degrees, int* tenths)
   return true;
 }
 
-// a + b when the sum fits an int.
-bool add_int(int a, long long b, int* sum)
-{
-  const long long s = a + b;
-  if (s < INT_MIN || s > INT_MAX)
-    return false;
-  *sum = static_cast<int>(s);
-  return true;
-}
-
 
 } // namespace
 
@@ -716,6 +706,19 @@ int tSplitsGraphBlk::draw_labels(tNexusInput* in, bool taxa)
               : in->Error("QV_GRAPH-draw", "Usage: SPLITLABELS={VALUES|NUMBERS|BOOTSTRAPS|NONE}");
 }
 
+namespace {
+
+// Generous bounds for the DRAW numbers, far inside what the drawing can
+// compute with: offsets in display units, rotations in degrees, and zoom
+// factors as the user writes them.
+constexpr int MAX_DRAW_OFFSET = 1000000;
+constexpr int MAX_DRAW_ROTATE = 1000000;
+constexpr double MIN_DRAW_ZOOM = 1e-6, MAX_DRAW_ZOOM = 1e6;
+
+bool offset_in_range(long long n) { return n >= -MAX_DRAW_OFFSET && n <= MAX_DRAW_OFFSET; }
+
+} // namespace
+
 int tSplitsGraphBlk::draw_offset(tNexusInput* in, bool horizontal)
 {
   int& field = horizontal ? hoffset : voffset;
@@ -723,14 +726,15 @@ int tSplitsGraphBlk::draw_offset(tNexusInput* in, bool horizontal)
   int n = 0;
   in->NextToken();
   if (in->CompareCurrentToken("=")) {
-    if (!in->ReadNextTokenInt(&n))
+    if (!in->ReadNextTokenInt(&n) || !offset_in_range(n))
       return in->Error("QV_GRAPH-draw", "Usage: %s=number", name);
     field = n;
     return 1;
   }
   if (in->CompareCurrentToken("+=")) {
-    if (!in->ReadNextTokenInt(&n) || !add_int(field, n, &field))
+    if (!in->ReadNextTokenInt(&n) || !offset_in_range(static_cast<long long>(field) + n))
       return in->Error("QV_GRAPH-draw", "Usage: %s'+='number", name);
+    field += n;
     return 1;
   }
   return in->Error("QV_GRAPH-draw", "Usage: %s=number or %s'+='number", name, name);
@@ -760,14 +764,19 @@ int tSplitsGraphBlk::draw_rotate(tNexusInput* in)
   in->NextToken();
   if (in->CompareCurrentToken("=")) {
     int n = 0;
-    if (!in->ReadNextTokenInt(&n))
+    if (!in->ReadNextTokenInt(&n) || n < -MAX_DRAW_ROTATE || n > MAX_DRAW_ROTATE)
       return in->Error("QV_GRAPH-draw", "Usage: ROTATE=number");
     rotate = n;
     return 1;
   }
-  if ((in->CompareCurrentToken("++") && add_int(rotate, 5, &rotate)) ||
-      (in->CompareCurrentToken("--") && add_int(rotate, -5, &rotate)))
+  const bool up = in->CompareCurrentToken("++");
+  if (up || in->CompareCurrentToken("--")) {
+    // Turning on and on stays in range: a full turn changes nothing.
+    if (rotate <= -MAX_DRAW_ROTATE || rotate >= MAX_DRAW_ROTATE)
+      rotate %= 360;
+    rotate += up ? 5 : -5;
     return 1;
+  }
   return in->Error("QV_GRAPH-draw", "Usage: ROTATE=number; or ROTATE++; or ROTATE--;");
 }
 
@@ -781,7 +790,9 @@ int tSplitsGraphBlk::draw_zoom(tNexusInput* in)
       zoom = 0.0;
     } else if (in->CompareCurrentToken("NOAUTO")) {
       zoom = std::fabs(zoom);
-    } else if (current_finite(in, &x) && std::isfinite(100.0 * x)) {
+    } else if (current_finite(in, &x) &&
+               (x == 0.0 || (std::fabs(x) >= MIN_DRAW_ZOOM && std::fabs(x) <= MAX_DRAW_ZOOM))) {
+      // Negative: an automatic scale a drawing chose, as saved files hold it.
       zoom = 100.0 * x;
     } else {
       return in->Error("QV_GRAPH-draw", "Usage: ZOOM={number|AUTO|NOAUTO}");
@@ -791,8 +802,8 @@ int tSplitsGraphBlk::draw_zoom(tNexusInput* in)
   const bool up = in->CompareCurrentToken("++");
   if (up || in->CompareCurrentToken("--")) {
     const double z = std::fabs(zoom) * (up ? 1.1 : 0.9);
-    // Past the largest double the picture could not be drawn any more.
-    if (std::isfinite(z))
+    // Beyond the bounds the picture could not be drawn any more.
+    if (z >= 100.0 * MIN_DRAW_ZOOM && z <= 100.0 * MAX_DRAW_ZOOM)
       zoom = z;
     return 1;
   }
@@ -822,7 +833,7 @@ int tSplitsGraphBlk::draw_angle(tNexusInput* in, const tSplitsSystem* splits)
       sign = -sign;
     a = get_split_angle(p) / 10 + sign * a;
   }
-  if (!angle_tenths(a, &tenths))
+  if (std::fabs(a) > MAX_DRAW_ROTATE || !angle_tenths(a, &tenths))
     return in->Error("QV_GRAPH-draw", "angel {=|+=|-=} value");
   if (!_valid) {
     message("Will ignore initial ANGLE commands\n");

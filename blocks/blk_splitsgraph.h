@@ -68,6 +68,9 @@ public:
   int write_picture(tPictureFormat format, const tTaxaBlk* taxa, const tSplitsBlk* splits,
                     const tBootstrapBlk* bootstrap, const char* info, const char* filename, const char* title);
 
+  // Empties the graph of splits that a failed computation dropped; the
+  // drawing parameters stay for the next graph (layout.cpp).
+  void discard_graph();
   // Builds the graph from a split system with its cycle; always 1.
   int compute_graph(const tSplitsSystem* splits, int reduce);
   // Toggles to_scale and moves every band to its new length (layout.cpp).

@@ -112,6 +112,9 @@ int tTaxaBlk::read_body(tNexusInput* in)
   return 1;
 }
 
+// What a made-up label costs at the least: its pointer and its text.
+constexpr long long LABEL_BYTES = 16;
+
 // Reads the labels behind TAXLABELS up to and including the ";".
 int tTaxaBlk::read_labels(tNexusInput* in, int n)
 {
@@ -130,6 +133,12 @@ int tTaxaBlk::read_labels(tNexusInput* in, int n)
         return in->Error("TAXA", "Unexpected EOF");
       if (is_end()) {
         const bool detect = same_token(word.c_str(), "_DETECT_");
+        // Labels to detect come from a matrix still to be read, a byte each
+        // at least; made-up ones must fit in memory.
+        const long long need = detect ? n : static_cast<long long>(n) * LABEL_BYTES;
+        if (detect ? !in->Fits(need) : need > tNexusInput::MemoryBytes())
+          return in->Error("TAXA-taxlabels", "ntax=%d is more taxa than %s can hold", n,
+                           detect ? in->RoomText().c_str() : "this computer's memory");
         set_ntax(n);
         for (int t = 1; t <= n; t++)
           setlabel(t, detect ? "_DETECT_" : ("s" + std::to_string(t)).c_str());

@@ -1,5 +1,6 @@
 #include "blocks/blk_trees.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "blocks/blk_taxa.h"
@@ -193,6 +194,8 @@ int tTreesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
       lookup.labels[taxa->getlabel_orig(t)] = t;
   }
   const int before = get_ntrees();
+  last_first = trees.size();
+  last_incomplete = true;
   int number = 0, refused = 0;
   for (;;) {
     if (!in->NextToken())
@@ -213,6 +216,7 @@ int tTreesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
       }
     }
   }
+  last_incomplete = refused > 0;
   if (refused > 0) {
     warning("TREES: %d of %d trees refused (the log says why)", refused, number);
     note_failure();
@@ -223,12 +227,20 @@ int tTreesBlk::read(tNexusInput* in, tTaxaBlk* taxa)
   return 1;
 }
 
-int tTreesBlk::print(tNexusOutput* out, const tTaxaBlk* taxa) const
+void tTreesBlk::mark_last_read_verbatim()
+{
+  for (size_t i = last_first; i < trees.size(); i++)
+    trees[i].verbatim = true;
+}
+
+int tTreesBlk::print(tNexusOutput* out, const tTaxaBlk* taxa, bool skip_verbatim) const
 {
   if (!_valid) {
     message("No valid TREES block\n");
     return 0;
   }
+  if (skip_verbatim && std::all_of(trees.begin(), trees.end(), [](const tTree& t) { return t.verbatim; }))
+    return 1;
   const int ntax = taxa->get_ntax_orig();
   out->Print("BEGIN trees;\n");
   out->Print("    TRANSLATE\n");
@@ -237,6 +249,8 @@ int tTreesBlk::print(tNexusOutput* out, const tTaxaBlk* taxa) const
   out->Print("    ;\n");
   const auto leaf = [](int t) { return std::to_string(t); };
   for (const tTree& entry : trees) {
+    if (skip_verbatim && entry.verbatim)
+      continue;
     const char* rooting = entry.tree.rooting > 0 ? "[&R] " : entry.tree.rooting < 0 ? "[&U] " : "";
     out->Print("    %s %s = %s%s;\n", entry.utree ? "UTREE" : "TREE", nexus_label(entry.name.c_str()).c_str(), rooting,
                write_newick(entry.tree, leaf).c_str());

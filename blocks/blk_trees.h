@@ -28,14 +28,23 @@ public:
     std::string name;
     bool utree = false; // written as UTREE
     tNewickTree tree;   // taxon numbers of the TAXA block's full list
+    // Its block is kept in its own words (a tree of it was refused): a
+    // whole-document save writes that text instead.
+    bool verbatim = false;
   };
 
   int valid() const { return _valid; }
   bool compare_name(const char* name) const;
   void show_usage() const;
   void show_info() const;
-  int print(tNexusOutput* out, const tTaxaBlk* taxa) const;
+  // With `skip_verbatim` the trees whose block is kept in its own words are
+  // left out (and with them, perhaps, the whole block).
+  int print(tNexusOutput* out, const tTaxaBlk* taxa, bool skip_verbatim = false) const;
   int read(tNexusInput* in, tTaxaBlk* taxa);
+  // The last read refused a tree or stopped at an error.
+  bool last_read_incomplete() const { return last_incomplete; }
+  // The trees of the last read belong to a block kept in its own words.
+  void mark_last_read_verbatim();
 
   int get_ntrees() const { return static_cast<int>(trees.size()); }
   // Tree n, 1..get_ntrees().
@@ -44,6 +53,8 @@ public:
 private:
   int _valid = 0;
   std::vector<tTree> trees;
+  size_t last_first = 0;
+  bool last_incomplete = false;
 
   int read_translate(tNexusInput* in, tTaxaBlk* taxa, struct tLookup* lookup);
   int read_tree(tNexusInput* in, tTaxaBlk* taxa, struct tLookup* lookup, int number, int* refused);

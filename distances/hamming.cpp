@@ -43,10 +43,11 @@ int computeHamming(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk*
   const int ntax = taxa->get_ntax();
   const size_t n = sites.size();
   // The active sites of every taxon side by side; states not compared become 0.
+  // Rows are addressed through data(): with no active site the table is empty.
   std::vector<unsigned char> packed(static_cast<size_t>(ntax + 1) * n, 0);
   for (int t = 1; t <= ntax; t++) {
     const unsigned char* row = characters->get_row(t);
-    unsigned char* out = &packed[static_cast<size_t>(t) * n];
+    unsigned char* out = packed.data() + static_cast<size_t>(t) * n;
     for (size_t s = 0; s < n; s++) {
       const unsigned char x = row[sites[s]];
       out[s] = (x == characters->missing || (gap && x == gap)) ? 0 : x;
@@ -55,7 +56,8 @@ int computeHamming(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBlk*
   for (int i = 1; i <= ntax; i++)
     for (int j = i + 1; j <= ntax; j++) {
       long long compared = 0, same = 0;
-      count_pair(&packed[static_cast<size_t>(i) * n], &packed[static_cast<size_t>(j) * n], n, &compared, &same);
+      count_pair(packed.data() + static_cast<size_t>(i) * n, packed.data() + static_cast<size_t>(j) * n, n, &compared,
+                 &same);
       const double d = (compared == 0 || same == 0) ? 1.0 : 1.0 - static_cast<double>(same) / compared;
       distances->set_matrix(j, i, d);
     }

@@ -5,6 +5,9 @@
 
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_bootstrap.h"
@@ -35,7 +38,13 @@ public:
 
   const char* get_title() const;
   void set_title(const char* name);
-  const char* get_comments() const { return has_comments ? comments.c_str() : nullptr; }
+  // The header comments, every byte as read (empty when there are none).
+  const std::string& get_comments() const { return comments; }
+  // Blocks of other programs, verbatim from BEGIN to the ";" behind END, in
+  // the order read: a save writes them back so that nothing is lost.
+  const std::vector<std::string>& get_foreign_blocks() const { return foreign_blocks; }
+  // The whole document, and then the foreign blocks.
+  void print_with_foreign(tNexusOutput* out);
 
   int read_file(const char* filename);
   int read_string(const char* text);
@@ -51,6 +60,8 @@ public:
 
   // Longest text read_string accepts (one less than its buffer).
   static constexpr int MAX_INPUT_STRING = 31998;
+  // How deep files may OPEN one another.
+  static constexpr int MAX_OPEN_DEPTH = 32;
 
   std::unique_ptr<tTaxaBlk> taxa;
   std::unique_ptr<tAssumptionsBlk> assumptions;
@@ -68,10 +79,15 @@ public:
   int freeze_update = 0;
 
 private:
+  // Counts the failure and names the blocks it emptied.
+  void report_failed_step(const char* step, bool had_splits, bool had_graph, bool had_support);
+
+  // Device and inode of each file being read, outermost first.
+  std::vector<std::pair<dev_t, ino_t>> files_open;
   bool has_title = false;
   std::string title;
-  bool has_comments = false;
   std::string comments;
+  std::vector<std::string> foreign_blocks;
   std::string info_line;
 
   friend class tParser;
@@ -79,8 +95,16 @@ private:
 
 // Saving never leaves a half-written file in place of a good one: the text
 // goes to a temporary file in the same folder, which replaces the target only
-// when every write succeeded.
-// Opens the temporary file; on failure warns "Can't open file: %s to write".
-int open_safe_output(tNexusOutput* out, const char* filename, std::string* tmpname);
-// Closes it and renames it over the target, or removes it and warns. 1 on success.
+// when every write succeeded. A symbolic link is followed to its target;
+// a target that is no regular file or is read-only is refused; one with
+// other hard links is rewritten in place once its text is complete (then
+// `tmpname` stays empty and the text is held in memory). Every failure warns
+// naming `filename` and counts as a failure of the command; `cant_open`
+// (a format taking the name) replaces "Can't open file: %s to write".
+int open_safe_output(tNexusOutput* out, const char* filename, std::string* tmpname,
+                     const char* cant_open = nullptr);
+// Closes it and puts it in place of the target, or removes it and warns
+// "Couldn't write file: %s". 1 on success.
 int commit_safe_output(tNexusOutput* out, const char* filename, const std::string& tmpname);
+// Gives up an opened output: the target stays as it was.
+void abandon_safe_output(tNexusOutput* out, const std::string& tmpname);

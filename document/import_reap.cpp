@@ -66,10 +66,13 @@ int tDocument::import_reap(const char* filename)
 {
   std::string text;
   bool ok;
+  const long failures = failure_count();
   {
     tNexusInput in;
-    if (!in.OpenFile(0, filename))
+    if (!in.OpenFile(0, filename)) {
+      note_failure();
       return 0;
+    }
     in.SetPunctuationChars(tNexusInput::LABEL_PUNCTUATION);
     ok = reap_to_nexus(&in, &text);
     in.SetPunctuationChars(nullptr);
@@ -85,5 +88,7 @@ int tDocument::import_reap(const char* filename)
     freeze_update--;
   }
   set_title(filename);
+  if (!ok && failure_count() == failures)
+    note_failure();
   return ok ? 1 : 0;
 }

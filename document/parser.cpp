@@ -47,8 +47,8 @@ std::string collect_command(tNexusInput* in, const char* punct)
 }
 
 // Skips to END or ENDBLOCK after a block that was not read to its end, then
-// expects the ";" behind it.
-void end_block(tNexusInput* in)
+// expects the ";" behind it. False when the block had no proper end.
+bool end_block(tNexusInput* in)
 {
   if (!in->CurrentTokenIsEnd()) {
     message("(Skipping to end of block)\n");
@@ -56,7 +56,8 @@ void end_block(tNexusInput* in)
     }
   }
   if (!in->CompareNextToken(";"))
-    in->Error("Input", "Expected: ';'");
+    return in->Error("Input", "Expected: ';'");
+  return true;
 }
 
 void general_help()
@@ -159,6 +160,7 @@ private:
   void bootstrap();
   void picture(tPictureFormat format);
   tStep begin();
+  bool known_block(const char* name) const;
   void characters_block(const char* name);
   void trees_block();
   tStep commands_block();
@@ -260,10 +262,12 @@ tParser::tStep tParser::command()
   }
   if (is("COPY")) {
     warning("COPY: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PRINT")) {
     warning("PRINT: not implemented");
+    note_failure();
     return FINISH;
   }
   if (is("PS")) {
@@ -430,8 +434,7 @@ void tParser::save()
   if (!open_safe_output(&out, filename, &tmpname))
     return;
   out.Print("#NEXUS\n");
-  if (doc->get_comments())
-    out.Print("%s", doc->get_comments());
+  out.Write(doc->get_comments());
   for (size_t i = 0; i + 1 < words.size(); i++)
     print_block(words[i].c_str(), &out, 0, "SAVE-command");
   commit_safe_output(&out, filename, tmpname);
@@ -489,7 +492,9 @@ void tParser::info()
   doc->taxa->show_info();
   doc->characters->show_info();
   doc->distances->show_info();
-  doc->trees->show_info();
+  // A document without trees keeps the information it always printed.
+  if (doc->trees->valid())
+    doc->trees->show_info();
   doc->spectra->show_info();
   doc->splits->show_info();
   doc->sgraph->show_info();
@@ -551,25 +556,44 @@ void tParser::picture(tPictureFormat format)
   }
   if (!ok) {
     const std::string where = "Input-" + std::string(kind.extension + 1);
-    in->Error(where.c_str(), string_printf("Usage: %s [filename];", kind.command).c_str());
+    in->Error(where.c_str(), "Usage: %s [filename];", kind.command);
     return;
   }
-  doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
-                             doc->short_info_string(), filename.c_str(), doc->get_title());
+  const long failures = failure_count();
+  // Without a network nothing is written: the caller must learn that too.
+  if (!doc->sgraph->write_picture(format, doc->taxa.get(), doc->splits.get(), doc->bootstrap.get(),
+                                  doc->short_info_string(), filename.c_str(), doc->get_title()) &&
+      failure_count() == failures)
+    note_failure();
+}
+
+bool tParser::known_block(const char* n) const
+{
+  return doc->taxa->compare_name(n) || doc->characters->compare_name(n) || same_token(n, "DATA") ||
+         doc->distances->compare_name(n) || doc->spectra->compare_name(n) || doc->splits->compare_name(n) ||
+         doc->sgraph->compare_name(n) || doc->sets->compare_name(n) || doc->assumptions->compare_name(n) ||
+         doc->extras->compare_name(n) || doc->bootstrap->compare_name(n) || doc->commands->compare_name(n) ||
+         doc->trees->compare_name(n);
 }
 
 tParser::tStep tParser::begin()
 {
-  char* header = nullptr;
-  if (in->flush_comments(&header)) {
+  std::string header;
+  if (in->flush_comments(&header))
     doc->comments = header;
-    doc->has_comments = true;
-  }
-  std::free(header);
 
-  if (!in->NextToken())
+  // Kept only if no block of ours takes the name; the text of our own
+  // blocks is not held twice.
+  in->StartCapture();
+  if (!in->NextToken()) {
+    in->EndCapture();
     return STOP;
+  }
   const std::string name = in->CurrentToken();
+  // A TREES block is held until we know whether all its trees were taken.
+  if (known_block(name.c_str()) && !doc->trees->compare_name(name.c_str()))
+    in->EndCapture();
+  bool foreign = false;
   const char* n = name.c_str();
   tUpdate& update = doc->assumptions->update;
   tTaxaBlk* taxa = doc->taxa.get();
@@ -592,6 +616,8 @@ tParser::tStep tParser::begin()
     }
   } else if (doc->trees->compare_name(n)) {
     trees_block();
+    // Trees we refused would be lost on saving: the block keeps its own words.
+    foreign = doc->trees->last_read_incomplete();
   } else if (doc->spectra->compare_name(n)) {
     if (doc->spectra->read(in, taxa)) {
       update.unpost(64);
@@ -619,8 +645,16 @@ tParser::tStep tParser::begin()
     return commands_block();
   } else {
     in->Warning("Input", "Unknown block type: %s", n);
+    foreign = true;
   }
-  end_block(in);
+  const bool ended = end_block(in);
+  std::string text = in->EndCapture();
+  // A block cut short (reported above) would swallow what follows it.
+  if (foreign && ended) {
+    doc->foreign_blocks.push_back(std::move(text));
+    if (doc->trees->compare_name(n))
+      doc->trees->mark_last_read_verbatim();
+  }
   return FINISH;
 }
 

@@ -45,15 +45,13 @@ std::string ps_string(const char* text)
 tPsPage::~tPsPage()
 {
   // A page abandoned half-way leaves no file behind.
-  if (open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
-  }
+  if (open)
+    abandon_safe_output(&out, tmpname);
 }
 
 void tPsPage::set_transformation_ps(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
 {
-  transform.set(hoffset + PS_H_ORIGIN, voffset + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
+  transform.set(static_cast<double>(hoffset) + PS_H_ORIGIN, static_cast<double>(voffset) + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
 }
 
 double tPsPage::auto_zoom_ps(double minx, double miny, double maxx, double maxy) const
@@ -64,18 +62,11 @@ double tPsPage::auto_zoom_ps(double minx, double miny, double maxx, double maxy)
 int tPsPage::begin_draw_ps(const char* name, const char* title)
 {
   if (open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
+    abandon_safe_output(&out, tmpname);
     open = false;
   }
-  // One warning that names the PostScript file, instead of the save's.
-  warning("--");
-  const int ok = open_safe_output(&out, name, &tmpname);
-  warning("++");
-  if (!ok) {
-    warning("Create PS: Can't open output file: %s", name);
+  if (!open_safe_output(&out, name, &tmpname, "Create PS: Can't open output file: %s"))
     return 0;
-  }
   open = true;
   filename = name;
 
@@ -174,7 +165,7 @@ void tPsPage::draw_info_ps(const char* info)
 
 void tPsPage::draw_scalebar_ps(double scalebar)
 {
-  const int x2 = 60 + static_cast<int>(transform.length(scalebar));
+  const int x2 = 60 + static_cast<int>(std::fmin(transform.length(scalebar), 1e9));
   out.Print("%d %d m\n", 60, 83);
   out.Print("%d %d l\n", 60, 80);
   out.Print("%d %d l\n", x2, 80);

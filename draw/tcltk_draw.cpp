@@ -1,6 +1,7 @@
 #include "draw/tcltk_draw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -22,8 +23,8 @@ double drawn_fit = 0;
 
 constexpr double MAX_ZOOM = 100000;
 
-int origin_h(const tCanvasView& view) { return static_cast<int>(view.width / 2); }
-int origin_v(const tCanvasView& view) { return static_cast<int>(view.height / 2); }
+double origin_h(const tCanvasView& view) { return std::floor(view.width / 2); }
+double origin_v(const tCanvasView& view) { return std::floor(view.height / 2); }
 
 tDrawTransform unit_transformation(const tSplitsGraphBlk& graph, double zoom, const tCanvasView& view)
 {

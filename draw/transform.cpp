@@ -26,7 +26,7 @@ tMat rotation(float a)
 
 } // namespace
 
-void tDrawTransform::set(int h_origin, int v_origin, int hflip, int vflip, bool mirror_y, int rotate,
+void tDrawTransform::set(double h_origin, double v_origin, int hflip, int vflip, bool mirror_y, int rotate,
                          double zoom)
 {
   h_off = h_origin;

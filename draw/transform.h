@@ -9,7 +9,8 @@ public:
   // origin: the display point of the world origin. mirror_y mirrors the y
   // axis when vflip is 0 (a page whose y axis points up) rather than when
   // it is set (a canvas whose y axis points down). rotate is in degrees.
-  void set(int h_origin, int v_origin, int hflip, int vflip, bool mirror_y, int rotate, double zoom);
+  // Computed in double: no offset or scale in range can overflow.
+  void set(double h_origin, double v_origin, int hflip, int vflip, bool mirror_y, int rotate, double zoom);
 
   double hh(double x, double y) const { return t11 * x + t12 * y + h_off; }
   double vv(double x, double y) const { return t21 * x + t22 * y + v_off; }
@@ -25,6 +26,6 @@ public:
 private:
   double t11 = 1.0, t12 = 0.0, t21 = 0.0, t22 = 1.0;
   double i11 = 1.0, i12 = 0.0, i21 = 0.0, i22 = 1.0;
-  int h_off = 0;
-  int v_off = 0;
+  double h_off = 0;
+  double v_off = 0;
 };

@@ -1,5 +1,6 @@
 #include "draw/vector_page.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "core/message.h"
@@ -15,15 +16,13 @@ tRgb page_color(int c)
 tVectorPage::~tVectorPage()
 {
   // A page abandoned half-way leaves no file behind.
-  if (is_open) {
-    out.CloseFile();
-    std::remove(tmpname.c_str());
-  }
+  if (is_open)
+    abandon_safe_output(&out, tmpname);
 }
 
 void tVectorPage::set_transformation(int hoffset, int voffset, int hflip, int vflip, int rotate, double zoom)
 {
-  transform.set(hoffset + PS_H_ORIGIN, voffset + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
+  transform.set(static_cast<double>(hoffset) + PS_H_ORIGIN, static_cast<double>(voffset) + PS_V_ORIGIN, hflip, vflip, true, rotate, zoom);
 }
 
 double tVectorPage::auto_zoom(double minx, double miny, double maxx, double maxy) const
@@ -36,18 +35,14 @@ tPsRect tVectorPage::label_pos(const char* label, double x, double y) const
   return label_box(label, hh(x, y), vv(x, y));
 }
 
-int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int>(transform.length(length)); }
+int tVectorPage::scalebar_end(double length) const { return 60 + static_cast<int>(std::fmin(transform.length(length), 1e9)); }
 
 int tVectorPage::open(const char* name, const char* kind)
 {
-  // One warning that names the picture, instead of the save's.
-  warning("--");
-  const int ok = open_safe_output(&out, name, &tmpname);
-  warning("++");
-  if (!ok) {
-    warning("Create %s: Can't open output file: %s", kind, name);
+  // The warning names the picture's kind (no '%' in it).
+  const std::string cant_open = std::string("Create ") + kind + ": Can't open output file: %s";
+  if (!open_safe_output(&out, name, &tmpname, cant_open.c_str()))
     return 0;
-  }
   is_open = true;
   filename = name;
   return 1;

@@ -63,6 +63,16 @@ void tSplitsGraphBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSpl
   update.unpost(16);
 }
 
+void tSplitsGraphBlk::discard_graph()
+{
+  compute_graph(nullptr, 0);
+  compute_bbox();
+  scalebar = 0.0;
+  taxlabeloffset.clear();
+  zoom = 0.0;
+  _valid = 0;
+}
+
 int tSplitsGraphBlk::compute_graph(const tSplitsSystem* splits, int reduce)
 {
   tGraphBuildResult r;

@@ -89,22 +89,41 @@ proc qv_cmd {var} {
     set var_in_command 1
     set_cursor watch
     qv_updating 1
-    set code [catch {
-        qv_cmd0 $var
+    # A failed command may still have changed something: the state follows.
+    set code [catch {qv_cmd0 $var} result opts]
+    set state_code [catch {
         note_change $var
         update_state
-    } result]
+    } state_result state_opts]
+    if {!$code && $state_code} {
+        set result $state_result
+        set opts $state_opts
+    }
     qv_updating 0
     set var_in_command 0
     hide_progress
     set_cursor {}
-    return -code $code $result
+    return -options $opts $result
 }
+
+# A failed command has told the user already (a warning or the log); from a
+# menu or a key it needs no second report.
+proc reported_failure {opts} {
+    return [expr {[lindex [dict get $opts -errorcode] 0] eq "QUIVET"}]
+}
+set default_bgerror [interp bgerror {}]
+interp bgerror {} [list apply {{handler msg opts} {
+    if {![reported_failure $opts]} {
+        {*}$handler $msg $opts
+    }
+}} $default_bgerror]
 
 # A command whose messages are not logged.
 proc qv_cmdqu {var} {
-    qv_cmd "messages-;$var"
+    # The log is switched on again whatever happened.
+    set code [catch {qv_cmd "messages-;$var"} result opts]
     qv_cmd "messages+"
+    return -options $opts $result
 }
 
 # A quick command while the pointer drags: no state update, no events.
@@ -625,9 +644,9 @@ proc open_file {{name ""}} {
                       -initialfile [file tail $var_filename]]
         if {$name eq ""} return
     }
-    set var_filename $name
     append_log "\nOpen file: $name\n"
     if {![catch {qv_cmd "open [nexus_word $name]"}]} {
+        set var_filename $name
         wm title . "$program_name: [file tail $name]"
     }
     set var_changed 0
@@ -641,11 +660,14 @@ proc save_file {blocks} {
     if {$name eq ""} {
         return 0
     }
-    set var_filename $name
-    if {[catch {qv_cmd [string trim "save $blocks [nexus_word $name]"]}]} {
-        tk_messageBox -icon warning -message "Couldn't save file: $name"
+    # The title and the name offered next change only once the file is written.
+    if {[catch {qv_cmd [string trim "save $blocks [nexus_word $name]"]} msg opts]} {
+        if {[dict get $opts -errorcode] ne {QUIVET WARNED}} {
+            tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
+        }
         return 0
     }
+    set var_filename $name
     wm title . "$program_name: [file tail $name]"
     set var_changed 0
     return 1
@@ -676,12 +698,12 @@ proc ps_file {full} {
                   -initialfile "[file rootname [file tail $var_filename]].ps"]
     if {$name eq ""} return
     if {$full} {
-        set failed [catch {qv_cmd "ps [nexus_word $name]"}]
+        set failed [catch {qv_cmd "ps [nexus_word $name]"} msg opts]
     } else {
-        set failed [catch {canvas_postscript -file $name}]
+        set failed [catch {canvas_postscript -file $name} msg opts]
     }
-    if {$failed} {
-        tk_messageBox -icon warning -message "Couldn't save file: $name"
+    if {$failed && [dict get $opts -errorcode] ne {QUIVET WARNED}} {
+        tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
     }
 }
 
@@ -695,7 +717,8 @@ proc export_picture {} {
     set name [tk_getSaveFile -title "Export Picture" -filetypes $types -typevariable var_export_type \
                   -initialfile "[file rootname [file tail $var_filename]]"]
     if {$name eq ""} return
-    if {[catch {export_picture_as $name $var_export_type} msg]} {
+    if {[catch {export_picture_as $name $var_export_type} msg opts] &&
+        [dict get $opts -errorcode] ne {QUIVET WARNED}} {
         tk_messageBox -icon warning -message "Couldn't save file: $name\n$msg"
     }
 }

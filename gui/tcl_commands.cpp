@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <tk.h>
@@ -21,6 +22,48 @@ int wrong_args(Tcl_Interp* interp)
   return TCL_ERROR;
 }
 
+// Passes every report on to the front end, keeping what a command said, so
+// that a failure can be told to the script with its message.
+struct tRecordingFrontEnd : tFrontEnd {
+  explicit tRecordingFrontEnd(tFrontEnd* fe) : inner(fe) {}
+  void log(const char* text) override
+  {
+    // Only the end tells why a command failed: the rest is not kept.
+    logged += text;
+    if (logged.size() > 2048) {
+      const size_t line = logged.find('\n', logged.size() - 1024);
+      logged.erase(0, line == std::string::npos ? logged.size() - 1024 : line + 1);
+    }
+    if (inner)
+      inner->log(text);
+  }
+  void show_warning(const char* text) override
+  {
+    warned = true;
+    last_warning = text;
+    if (inner)
+      inner->show_warning(text);
+  }
+  void show_fatal(const char* text) override
+  {
+    if (inner)
+      inner->show_fatal(text);
+  }
+  int command(const char* script) override { return inner ? inner->command(script) : 0; }
+  void update() override
+  {
+    if (inner)
+      inner->update();
+  }
+  bool progress(const char* step, int done, int total) override
+  {
+    return inner ? inner->progress(step, done, total) : true;
+  }
+  tFrontEnd* inner;
+  bool warned = false;
+  std::string last_warning, logged;
+};
+
 int qv_cmd0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
 {
   if (objc != 2)
@@ -29,9 +72,24 @@ int qv_cmd0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]
   // Copy first: the value may be changed by a script that runs while the
   // document works (the event pump).
   const std::string text = Tcl_GetString(objv[1]);
+  const long failures = failure_count();
+  tRecordingFrontEnd recorder(get_front_end());
+  set_front_end(&recorder);
   ctx->doc->read_string(text.c_str());
+  set_front_end(recorder.inner);
   Tcl_ResetResult(interp);
-  return TCL_OK;
+  if (failure_count() == failures)
+    return TCL_OK;
+  // The message the user saw: the last warning, or what the log said.
+  std::string msg = recorder.warned ? recorder.last_warning : recorder.logged;
+  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' '))
+    msg.pop_back();
+  if (msg.empty())
+    msg = "the command failed";
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(msg.data(), static_cast<int>(msg.size())));
+  // A warning was already shown in a dialog: the script need not repeat it.
+  Tcl_SetErrorCode(interp, "QUIVET", recorder.warned ? "WARNED" : "FAILED", nullptr);
+  return TCL_ERROR;
 }
 
 int qv_state0(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])

@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/auxilary.h"
@@ -69,6 +71,8 @@ void tNexusInput::close_sources()
   comments.clear();
   comments.shrink_to_fit();
   collecting_comments = 0;
+  raw.clear();
+  capturing = false;
 }
 
 int tNexusInput::OpenFile(int check_nexus, const char* filename)
@@ -87,6 +91,8 @@ int tNexusInput::OpenFile(int check_nexus, const char* filename)
   cur_char = ' ';
   fresh_source = true;
   in_error = false;
+  warned_nul = false;
+  in_comment = false;
   if (check_nexus && !CompareNextToken("#NEXUS")) {
     close_sources();
     cur_char = EOF;
@@ -147,14 +153,77 @@ void tNexusInput::read_next_char()
   if (cur_char == EOF)
     return;
   if (fp) {
-    cur_char = getc(fp);  // a NUL byte is an ordinary character here
+    cur_char = getc(fp);
     if (cur_char != EOF && collecting_comments)
       comments += static_cast<char>(cur_char);
+    if (cur_char == 0 && !in_comment)
+      nul_as_blank();
   } else if (string_open && input_string_pos < input_string.size()) {
     cur_char = static_cast<unsigned char>(input_string[input_string_pos++]);
   } else {
     cur_char = EOF;
   }
+  if (cur_char != EOF)
+    raw += last_was_nul ? '\0' : static_cast<char>(cur_char);
+  last_was_nul = false;
+}
+
+long long tNexusInput::MemoryBytes()
+{
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<long long>(pages) * size : LLONG_MAX;
+}
+
+bool tNexusInput::Fits(long long cells) const
+{
+  const long long left = BytesLeft();
+  return cells <= (left >= 0 ? left : MemoryBytes());
+}
+
+std::string tNexusInput::RoomText() const
+{
+  const long long left = BytesLeft();
+  return left >= 0 ? string_printf("the %lld bytes left in the input", left)
+                   : string_printf("the %lld bytes of this computer's memory", MemoryBytes());
+}
+
+// No label or keyword can hold a NUL byte (they end there): outside comments
+// one reads as a blank, and the user is told once per input. Comments and
+// the raw text keep the byte.
+void tNexusInput::nul_as_blank()
+{
+  cur_char = ' ';
+  last_was_nul = true;
+  if (warned_nul)
+    return;
+  warned_nul = true;
+  Warning("Input", "NUL byte at byte %ld of the file read as a blank", ftell(fp));
+}
+
+std::string tNexusInput::EndCapture()
+{
+  capturing = false;
+  std::string text;
+  text.swap(raw);
+  // The character behind the last token was read but not consumed.
+  if (cur_char != EOF && !text.empty())
+    text.pop_back();
+  return text;
+}
+
+long long tNexusInput::BytesLeft() const
+{
+  // The current character counts: it is read but not yet consumed.
+  const long long pending = cur_char != EOF && !fresh_source ? 1 : 0;
+  if (string_open)
+    return static_cast<long long>(input_string.size() - input_string_pos) + pending;
+  if (!fp)
+    return 0;
+  struct stat st;
+  const long pos = ftell(fp);
+  if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode) || pos < 0)
+    return -1;
+  return st.st_size > pos ? static_cast<long long>(st.st_size - pos) + pending : pending;
 }
 
 bool tNexusInput::is_punct(int c) const
@@ -171,6 +240,7 @@ bool tNexusInput::is_space(int c) const
 bool tNexusInput::skip_comment()
 {
   int depth = 1;
+  in_comment = true;
   read_next_char();
   const bool echo = cur_char == '!';
   std::string echoed;
@@ -180,6 +250,7 @@ bool tNexusInput::skip_comment()
   }
   for (;;) {
     if (cur_char == EOF) {
+      in_comment = false;
       log_text(echoed);
       in_error = true;
       Error("Comment", "Unexpected EOF");
@@ -192,6 +263,7 @@ bool tNexusInput::skip_comment()
         echoed += "]\n";
         log_text(echoed);
       }
+      in_comment = false;
       read_next_char();
       return true;
     }
@@ -234,6 +306,8 @@ const char* tNexusInput::NextToken()
       break;
     read_next_char();
   }
+  if (!capturing)
+    raw.assign(1, static_cast<char>(c));
 
   if (c == '\'') {
     token_quoted = true;
@@ -395,6 +469,11 @@ const char* tNexusInput::NextLineToken()
     return nullptr;
   if (fresh_source)
     read_next_char();
+  if (!capturing) {
+    raw.clear();
+    if (cur_char != EOF)
+      raw += static_cast<char>(cur_char);
+  }
   for (;;) {
     const int c = non_comment_char();
     if (in_error)
@@ -474,21 +553,17 @@ bool tNexusInput::Prompt()
   return true;
 }
 
-bool tNexusInput::flush_comments(char** ptr)
+bool tNexusInput::flush_comments(std::string* text)
 {
   if (!collecting_comments)
     return false;
   collecting_comments = 0;
-  free(*ptr);
-  *ptr = nullptr;
+  text->clear();
   if (comments.empty())
     return false;
   // Drop the "BEGIN" that ended the header and the character read behind it.
-  size_t keep = comments.size() > 6 ? comments.size() - 6 : 0;
-  char* text = static_cast<char*>(my_malloc(keep + 1));
-  memcpy(text, comments.data(), keep);
-  text[keep] = '\0';
-  *ptr = text;
+  const size_t keep = comments.size() > 6 ? comments.size() - 6 : 0;
+  text->assign(comments, 0, keep);
   comments.clear();
   comments.shrink_to_fit();
   return true;
@@ -582,6 +657,20 @@ int tNexusOutput::OpenFile(const char* name)
   return 1;
 }
 
+int tNexusOutput::OpenFd(int fd)
+{
+  if (fp && fp != stdout && fclose(fp) != 0)
+    write_failed = true;
+  fp = fdopen(fd, "w");
+  if (!fp) {
+    close(fd);
+    return 0;
+  }
+  string_open = false;
+  write_failed = false;
+  return 1;
+}
+
 void tNexusOutput::CloseFile()
 {
   if (!fp) {
@@ -635,6 +724,16 @@ int tNexusOutput::Print(const char* format, ...)
   }
   output_string += text;
   return static_cast<int>(text.size());
+}
+
+void tNexusOutput::Write(const std::string& text)
+{
+  if (fp) {
+    if (fwrite(text.data(), 1, text.size(), fp) != text.size())
+      write_failed = true;
+  } else if (string_open) {
+    output_string += text;
+  }
 }
 
 bool tNexusOutput::Good() const { return !write_failed && !(fp && ferror(fp)); }

@@ -64,8 +64,22 @@ public:
   void SetPrompt(int on) { _prompt = on; }
   bool Prompt();
   // Hands over the text collected since the file was opened (without the
-  // trailing "BEGIN" and the character after it); frees *ptr first.
-  bool flush_comments(char** ptr);
+  // trailing "BEGIN" and the character after it), every byte of it.
+  bool flush_comments(std::string* text);
+  // Records the input byte for byte from the start of the current token on,
+  // comments and all; EndCapture hands back what was consumed by then.
+  void StartCapture() { capturing = true; }
+  std::string EndCapture();
+  // Bytes not yet consumed (the current character included), or -1 when the
+  // source cannot tell (standard input, a pipe).
+  long long BytesLeft() const;
+  // Whether the rest of the input can fill this many cells of one byte at
+  // least each; a source of unknown size is bounded by the memory instead.
+  // Readers ask before they allocate what a declared count asks for.
+  bool Fits(long long cells) const;
+  // What Fits measured against, for the message of a refusal.
+  std::string RoomText() const;
+  static long long MemoryBytes();
 
   int Error(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
   int Warning(const char* where, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -92,6 +106,13 @@ private:
   size_t input_string_pos = 0;
   std::string comments;
   int collecting_comments = 0;
+  // The raw bytes since the current token began (the character behind it
+  // included), or since StartCapture while capturing.
+  std::string raw;
+  bool capturing = false;
+  bool in_comment = false;
+  bool warned_nul = false;
+  bool last_was_nul = false;
   // Set by an unterminated comment or quote: the rest of the input is lost.
   bool in_error = false;
   // cur_char still holds the blank placed there by opening, not input: it
@@ -100,6 +121,7 @@ private:
 
   void close_sources();
   void read_next_char();
+  void nul_as_blank();
   int non_comment_char();
   bool skip_comment();
   bool is_punct(int c) const;
@@ -134,11 +156,15 @@ public:
 
   // Null name: standard output. Returns 1 on success.
   int OpenFile(const char* name);
+  // Takes over an open descriptor (closed by CloseFile). Returns 1 on success.
+  int OpenFd(int fd);
   void CloseFile();
   void OpenString();
   void CloseString();
   const char* GetString() const { return output_string.c_str(); }
   int Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Writes text as it is, NUL bytes included.
+  void Write(const std::string& text);
   // Whether every write so far reached the file (a full disk is a failure).
   bool Good() const;
 

@@ -212,7 +212,10 @@ TEST_F(Characters, SyntaxErrorsNameTheirPlace)
     {"DIMENSIONS NTAX=4 NCHAR=4;", "CHARACTERS-dimensions: Expected NTAX=3"},
     {"DIMENSIONS NEWTAXA NCHAR=4;", "CHARACTERS-dimensions: NEWTAXA not implemented"},
     {"DIMENSIONS NCHAR=0;", "CHARACTERS: Illegal values: ntax=3 nchar=0"},
-    {"DIMENSIONS NCHAR=4; FOO;", "CHARACTERS: Unknown command: FOO"},
+    // Refused before the matrix is made: the input cannot fill it.
+    {"DIMENSIONS NCHAR=2000000000; MATRIX", "CHARACTERS-dimensions: ntax=3 nchar=2000000000 make 6000000000 cells, "
+                                           "more than the 12 bytes left in the input"},
+    {"DIMENSIONS NCHAR=1; FOO;", "CHARACTERS: Unknown command: FOO"},
     {"DIMENSIONS NCHAR=4; FORMAT DATATYPE=DNX;", "CHARACTERS-datatype: Illegal type"},
     {"DIMENSIONS NCHAR=4; FORMAT GAP=(;", "CHARACTERS-format: Illegal GAP character: ("},
     {"DIMENSIONS NCHAR=4; FORMAT MATCHCHAR;", "CHARACTERS-format: Usage: MATCHCHAR=character"},

@@ -10,39 +10,13 @@
 #include "blocks/blk_characters.h"
 #include "blocks/blk_taxa.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using tRows = std::vector<std::vector<double>>;
 const double U = tDistancesBlk::UNKNOWN;
-
-void read_taxa(tTaxaBlk& taxa, int n, const std::string& labels)
-{
-  tNexusInput in;
-  in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS " + labels + "; END").c_str());
-  ASSERT_EQ(taxa.read(&in), 1);
-}
-
-// Reads a block's text from behind its name; `skip` tokens come first.
-int read_block(tDistancesBlk& d, tTaxaBlk& taxa, const std::string& text, int skip = 0)
-{
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  while (skip-- > 0)
-    in.NextToken();
-  const int ok = d.read(&in, &taxa);
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
-  return ok;
-}
-
-std::string printed(const tDistancesBlk& d, const tTaxaBlk& taxa)
-{
-  tNexusOutput out;
-  out.OpenString();
-  d.print(&out, &taxa);
-  return out.GetString();
-}
 
 tRows rows_of(const tDistancesBlk& d)
 {
@@ -100,7 +74,7 @@ TEST(DistancesBlock, MissingEntriesAreUnknownAndPrintAsTheSymbol)
   tDistancesBlk d;
   ASSERT_EQ(read_block(d, taxa, "; MATRIX a 0 b ? 0 c 1 2 0; END"), 1);
   EXPECT_EQ(rows_of(d), (tRows{{0, U, 1}, {U, 0, 2}, {1, 2, 0}}));
-  EXPECT_EQ(printed(d, taxa), "BEGIN distances;\n    DIMENSIONS ntax=3;\n    FORMAT\n"
+  EXPECT_EQ(printed(d, &taxa), "BEGIN distances;\n    DIMENSIONS ntax=3;\n    FORMAT\n"
                               "        triangle=LOWER\n        diagonal\n        labels\n        missing=?\n"
                               "    ;\n\n    MATRIX\n"
                               "    a    0\n    b    ? 0\n    c    1 2 0\n"
@@ -168,9 +142,9 @@ TEST(DistancesBlock, PrintedBlocksReadBackToTheSameMatrix)
     SCOPED_TRACE(block);
     tDistancesBlk d, again;
     ASSERT_EQ(read_block(d, taxa, block), 1);
-    const std::string text = printed(d, taxa);
+    const std::string text = printed(d, &taxa);
     ASSERT_EQ(read_block(again, taxa, text, 2), 1) << text;
-    EXPECT_EQ(printed(again, taxa), text);
+    EXPECT_EQ(printed(again, &taxa), text);
     EXPECT_EQ(again.get_offset(), d.get_offset());
     for (int i = 1; i <= 4; i++)
       for (int j = 1; j <= 4; j++) {
@@ -181,12 +155,12 @@ TEST(DistancesBlock, PrintedBlocksReadBackToTheSameMatrix)
   // Labels are quoted only where they must be, padded to the longest length + 1.
   tDistancesBlk d;
   read_block(d, taxa, blocks[0]);
-  EXPECT_NE(printed(d, taxa).find("    'Homo sapiens' 0\n    'it''s'" + std::string(6, ' ') + " 0.1234 0\n"
+  EXPECT_NE(printed(d, &taxa).find("    'Homo sapiens' 0\n    'it''s'" + std::string(6, ' ') + " 0.1234 0\n"
                                   "    Pan" + std::string(10, ' ') + " ? 1E-09 0\n"),
             std::string::npos);
   // Each row of an upper triangle starts in its own column.
   read_block(d, taxa, blocks[1]);
-  EXPECT_NE(printed(d, taxa).find("    MATRIX\n    1 - 3\n       2 2.5\n          1.25\n"
+  EXPECT_NE(printed(d, &taxa).find("    MATRIX\n    1 - 3\n       2 2.5\n          1.25\n"
                                   "            \n    ;\n"),
             std::string::npos);
 }
@@ -211,7 +185,7 @@ TEST(DistancesBlock, TriangleCheckNamesWorstTriplesAndForceMetricShiftsByThem)
   EXPECT_EQ(d.get_offset(), 0.5);
   EXPECT_EQ(rows_of(d), (tRows{{0, 1.5, 1.5, 1.5}, {1.5, 0, 3, 3}, {1.5, 3, 0, 3}, {1.5, 3, 3, 0}}));
   // The file holds the data as read, and the line that makes a reader add the offset again.
-  EXPECT_NE(printed(d, taxa).find("    ;\n    FORCE_METRIC: offset=0.5;\n\n    MATRIX\n"
+  EXPECT_NE(printed(d, &taxa).find("    ;\n    FORCE_METRIC: offset=0.5;\n\n    MATRIX\n"
                                   "    a    0\n    b    1 0\n    c    1 2.5 0\n    d    1 2.5 2.5 0\n"),
             std::string::npos);
 
@@ -289,7 +263,7 @@ TEST(DistancesBlock, ComputeKeepsReadDataWithoutCharactersAndDropsItForOtherMeth
   assumptions.update.post(4);
   d.compute(&taxa, &assumptions, &characters);
   EXPECT_FALSE(d.valid());
-  EXPECT_EQ(printed(d, taxa), "");
+  EXPECT_EQ(printed(d, &taxa), "");
 }
 
 // Every layout of the same matrix, interleaved or not, with or without the

@@ -8,36 +8,10 @@
 #include "blocks/blk_taxa.h"
 #include "document/document.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
-
-void read_taxa(tTaxaBlk& taxa, int n)
-{
-  std::string labels;
-  for (int t = 1; t <= n; t++)
-    labels += " t" + std::to_string(t);
-  tNexusInput in;
-  in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS" + labels + "; END").c_str());
-  ASSERT_EQ(taxa.read(&in), 1);
-}
-
-int read_block(tSpectraBlk& s, tTaxaBlk& taxa, const std::string& text)
-{
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  const int ok = s.read(&in, &taxa);
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
-  return ok;
-}
-
-std::string printed(const tSpectraBlk& s)
-{
-  tNexusOutput out;
-  out.OpenString();
-  s.print(&out, nullptr);
-  return out.GetString();
-}
 
 const char* const DNA =
   "begin taxa; dimensions ntax=5; taxlabels a b c d e; end;"
@@ -111,7 +85,7 @@ TEST(SpectraBlock, ReadsPrintsAndReadsBackTheSameText)
   EXPECT_EQ(s.get_entry(2, 5), 0.0f);  // not above the threshold
   EXPECT_DOUBLE_EQ(s.get_para_sum(7), 3.0);
   EXPECT_DOUBLE_EQ(s.get_para_sum(6), 0.125);
-  const std::string text = printed(s);
+  const std::string text = printed(s, nullptr);
   EXPECT_EQ(text,
             "BEGIN qv_spectra;\n"
             "    DIMENSIONS ntax=4 nspect=2;\n"
@@ -124,7 +98,7 @@ TEST(SpectraBlock, ReadsPrintsAndReadsBackTheSameText)
             "END;\n");
   tSpectraBlk copy;
   ASSERT_EQ(read_block(copy, taxa, text.substr(16)), 1);
-  EXPECT_EQ(printed(copy), text);
+  EXPECT_EQ(printed(copy, nullptr), text);
 
   // A valid block takes changes without its spectra; NO LENTO clears the flag.
   ASSERT_EQ(read_block(copy, taxa, "; NO LENTO; END"), 1);
@@ -134,12 +108,12 @@ TEST(SpectraBlock, ReadsPrintsAndReadsBackTheSameText)
   // Rows known by their place alone keep their values.
   tSpectraBlk plain;
   ASSERT_EQ(read_block(plain, taxa, "; DIMENSIONS NTAX=4; FORMAT NO LABELS NO WEIGHTS; MATRIX 1 , , ,; END"), 1);
-  const std::string plain_text = printed(plain);
+  const std::string plain_text = printed(plain, nullptr);
   EXPECT_NE(plain_text.find("        no labels\n        weights\n"), std::string::npos) << plain_text;
   EXPECT_NE(plain_text.find("\t1,\n\t1,\n\t1,\n\t0,\n"), std::string::npos) << plain_text;
   tSpectraBlk plain_copy;
   ASSERT_EQ(read_block(plain_copy, taxa, plain_text.substr(16)), 1);
-  EXPECT_EQ(printed(plain_copy), plain_text);
+  EXPECT_EQ(printed(plain_copy, nullptr), plain_text);
 }
 
 TEST(SpectraBlock, ComputedSpectraSaveAndServeWithoutTheCharacters)

@@ -14,6 +14,7 @@
 #include "blocks/blk_taxa.h"
 #include "document/document.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
@@ -47,35 +48,10 @@ tRows rows_of(const tSplitsSystem* s)
   return rows;
 }
 
-void read_taxa(tTaxaBlk& taxa, int n, const std::string& labels)
-{
-  tNexusInput in;
-  in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS " + labels + "; END").c_str());
-  ASSERT_EQ(taxa.read(&in), 1);
-}
-
-// Reads a block's text from behind its name.
-int read_block(tSplitsBlk& s, tTaxaBlk& taxa, const std::string& text)
-{
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  const int ok = s.read(&in, &taxa);
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
-  return ok;
-}
-
-std::string printed(const tSplitsBlk& s, const tTaxaBlk& taxa)
-{
-  tNexusOutput out;
-  out.OpenString();
-  s.print(&out, &taxa);
-  return out.GetString();
-}
-
 // The printed block read back after its "BEGIN qv_splits".
 void read_back(const tSplitsBlk& s, tTaxaBlk& taxa, tSplitsBlk& copy)
 {
-  const std::string text = printed(s, taxa);
+  const std::string text = printed(s, &taxa);
   ASSERT_EQ(text.rfind("BEGIN qv_splits", 0), 0u) << text;
   ASSERT_EQ(read_block(copy, taxa, text.substr(15)), 1) << text;
 }
@@ -153,7 +129,7 @@ TEST(SplitsBlock, SyntaxErrorsGiveTheirTextsAndLeaveTheBlockInvalid)
   EXPECT_EQ(read_block(s, sixteen, "; FORMAT SPECTRUM;"), 0);
   EXPECT_NE(cap.fe.logged.find("QV_SPLITS-format: Maximal number of taxa for SPECTRUM format is: 15\n"),
             std::string::npos);
-  EXPECT_EQ(printed(s, sixteen), "");
+  EXPECT_EQ(printed(s, &sixteen), "");
   EXPECT_NE(cap.fe.logged.find("No valid QV_SPLITS block\n"), std::string::npos);
 }
 
@@ -200,7 +176,7 @@ TEST(SplitsBlock, PrintsItsFormatAndReadsBack)
                                 " PROPERTIES FIT=97.5 WEAKLY COMPATIBLE; CYCLE a c b d e;"
                                 " SPLITSLABELS first 'two words'; MATRIX first 1.5 4 5, 'two words' 0.25 a b,; END"),
             1);
-  const std::string text = printed(s, taxa);
+  const std::string text = printed(s, &taxa);
   EXPECT_EQ(text, "BEGIN qv_splits;\n"
                   "    DIMENSIONS ntax=5 nsplits=2;\n"
                   "    FORMAT\n        labels\n        weights\n    ;\n"
@@ -215,7 +191,7 @@ TEST(SplitsBlock, PrintsItsFormatAndReadsBack)
                   "    ;\nEND;\n");
   tSplitsBlk copy;
   read_back(s, taxa, copy);
-  EXPECT_EQ(printed(copy, taxa), text);
+  EXPECT_EQ(printed(copy, &taxa), text);
   EXPECT_EQ(rows_of(copy.get_splits_system()), (tRows{{{1, 2, 3}, 1.5}, {{1, 2}, 0.25}}));
   EXPECT_STREQ(copy.get_label(2), "two words");
   EXPECT_EQ(cycle_of(copy.get_splits_system()), (std::vector<int>{0, 1, 3, 2, 4, 5}));
@@ -233,7 +209,7 @@ TEST(SplitsBlock, LongListsWrapAndStillReadBack)
   tSplitsBlk s;
   ASSERT_EQ(read_block(s, taxa, matrix + "; END"), 1);
   ASSERT_EQ(s.get_nsplits(), 59);
-  const std::string text = printed(s, taxa);
+  const std::string text = printed(s, &taxa);
   size_t longest = 0;
   for (size_t from = 0, to; (to = text.find('\n', from)) != std::string::npos; from = to + 1)
     longest = std::max(longest, to - from);
@@ -271,7 +247,7 @@ TEST(SplitsBlock, SpectrumRowsAreCodedSplits)
                                                        "Identical splits in rows 2 and 3, ignoring the latter one",
                                                        "Expected (nsplits=6) rows, found 3"}));
   EXPECT_NE(cap.fe.logged.find("QV_SPLITS: Read 3 splits total, discarded 1 small ones\n"), std::string::npos);
-  EXPECT_NE(printed(s, taxa).find("    MATRIX\n           3 2.5\n           1 0.5\n    ;\n"), std::string::npos);
+  EXPECT_NE(printed(s, &taxa).find("    MATRIX\n           3 2.5\n           1 0.5\n    ;\n"), std::string::npos);
 
   // Without labels the row is its weight and the code its row number less one;
   // printed, the codes come back and the format says so.
@@ -446,7 +422,7 @@ TEST(SplitsBlock, ComputeFollowsTheUpdateBits)
   a.transform = "HAMMING";
   compute(8, 0);
   EXPECT_EQ(s.get_threshold(), 0.0);
-  EXPECT_NE(printed(s, taxa).find("        weights\n"), std::string::npos);
+  EXPECT_NE(printed(s, &taxa).find("        weights\n"), std::string::npos);
   ASSERT_TRUE(s.valid());
   EXPECT_STREQ(s.get_compatibility(), "");
   EXPECT_FALSE(s.get_splits_system()->has_cycle());

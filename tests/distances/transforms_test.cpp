@@ -10,6 +10,7 @@
 #include "blocks/blk_characters.h"
 #include "blocks/blk_distances.h"
 #include "blocks/blk_taxa.h"
+#include "document/document.h"
 #include "distances/jukecantor.h"
 #include "distances/pam250.h"
 #include "nexus/nexus.h"
@@ -39,6 +40,17 @@ TEST(Transforms, HammingComparesOnlyKnownStates)
   EXPECT_DOUBLE_EQ(data.d(1, 3), 1.0 / 7.0);
 }
 
+TEST(Transforms, HammingWithNoActiveSiteComparesNothing)
+{
+  tCaptureScope cap;
+  tDocument doc;
+  doc.read_string("begin taxa; dimensions ntax=3; taxlabels a b c; end;"
+                  " begin characters; dimensions nchar=2; format datatype=dna missing=?; matrix a A? b ?C c AC; end;"
+                  " assume exclude missing");
+  ASSERT_TRUE(doc.distances->valid());
+  EXPECT_EQ(doc.distances->get_matrix(1, 3), 1.0);
+}
+
 TEST(Transforms, GapDistanceCountsSitesWithExactlyOneGap)
 {
   tCaptureScope cap;
@@ -58,7 +70,7 @@ TEST(Transforms, IdenticalSequencesAreAtDistanceZero)
 {
   tCaptureScope cap;
   tData data("DATATYPE=DNA GAP=-", {"ACGTTGCA-", "ACGTTGCA-", "ACGTAGCAA"});
-  for (const char* transform : {"HAMMING", "GAPDIST", "JC", "K3ST"}) {
+  for (const char* transform : {"HAMMING", "GAPDIST", "JC", "K3ST", "LOGDET"}) {
     data.compute(transform);
     EXPECT_EQ(data.d(1, 2), 0.0) << transform;
     EXPECT_FALSE(std::signbit(data.d(1, 2))) << transform;  // printed as 0, not -0

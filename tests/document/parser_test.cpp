@@ -2,6 +2,9 @@
 // freezing, nested streams, and a second TAXA block.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "document/document.h"
 #include "nexus/nexus.h"
 #include "tests/support/capture.h"
@@ -110,6 +113,34 @@ TEST(Parser, SecondTaxaBlockEmptiesTheDocument)
   EXPECT_EQ(doc.taxa->get_ntax(), 2);
   EXPECT_EQ(doc.assumptions->method, "DSPLITS") << "assumptions were reset";
   EXPECT_STREQ(doc.get_title(), "Untitled") << "a command string removes the title";
+}
+
+// Blocks of other programs are written back on a whole save, verbatim, and
+// go with the data they came with.
+TEST(Parser, ForeignBlocksComeBackOnSaveOnly)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  tDocument doc;
+  const std::vector<std::string> foreign = {"BEGIN notes; [c;] text taxon=a text='c d';\nEND;", "begin PAUP;end;"};
+  doc.read_string((THREE_TAXA + foreign[0] + " " + foreign[1]).c_str());
+  EXPECT_EQ(doc.get_foreign_blocks(), foreign);
+  EXPECT_NE(capture.fe.logged.find("NEXUS warning: Unknown block type: notes\n(Skipping to end of block)\n"),
+            std::string::npos);
+  EXPECT_EQ(shown(doc, "").find("notes"), std::string::npos) << "SHOW is as it was";
+  doc.read_string(("save taxa " + dir.file("part.nex")).c_str());
+  EXPECT_EQ(read_text_file(dir.file("part.nex")).find("notes"), std::string::npos);
+  doc.read_string(("save " + dir.file("whole.nex")).c_str());
+  const std::string whole = read_text_file(dir.file("whole.nex"));
+  const std::string tail = "END;\n" + foreign[0] + "\n" + foreign[1] + "\n";
+  EXPECT_EQ(whole.substr(whole.size() - tail.size()), tail) << "after our own blocks";
+
+  doc.read_string("begin taxa; dimensions ntax=2; taxlabels x y; end;");
+  EXPECT_TRUE(doc.get_foreign_blocks().empty()) << "a new TAXA block starts a new document";
+  doc.read_string(("open " + dir.file("whole.nex")).c_str());
+  EXPECT_EQ(doc.get_foreign_blocks(), foreign);
+  doc.read_string("close");
+  EXPECT_TRUE(doc.get_foreign_blocks().empty());
 }
 
 TEST(Parser, CommandsBlockRunsNestedStreams)

@@ -9,18 +9,11 @@
 #include "core/random.h"
 #include "graph/compute_graph_n.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 
 namespace {
 
 using V = std::vector<int>;
-
-void add(tSplitsSystem& sys, const V& side, double w = 1.0)
-{
-  tSet S(sys.ntax);
-  for (int x : side)
-    S.insert(x);
-  sys.append_split(&S, w);
-}
 
 void set_cycle(tSplitsSystem& sys, const V& order)
 {

@@ -66,18 +66,6 @@ TEST(SplitsGraph, ListOrdersAndDeletion)
   EXPECT_EQ(p.g.new_edge(v, v)->num, 1);
 }
 
-TEST(SplitsGraph, OtherEndIsFoundByNumber)
-{
-  tPath p;
-  p.a->num = 4;
-  p.b->num = 7;
-  EXPECT_EQ(p.ab->other(p.a), p.b);
-  EXPECT_EQ(p.ab->other(p.b), p.a);
-  EXPECT_EQ(p.ab->other(p.c), p.a);
-  p.c->num = 4; // a different vertex with a's number counts as a
-  EXPECT_EQ(p.ab->other(p.c), p.b);
-}
-
 TEST(SplitsGraph, BoxAnglesAndMoves)
 {
   tSplitsGraph g;

@@ -92,6 +92,19 @@ TEST_F(TclCommands, CommandsChangeWhatTheStateReports)
   EXPECT_EQ(state("ntax"), "4");
 }
 
+TEST_F(TclCommands, FailedCommandsAreErrorsWithTheirMessage)
+{
+  EXPECT_EQ(eval("qv_cmd0 {fig}"), TCL_ERROR);
+  EXPECT_EQ(result(), "NEXUS syntax error in Input: Unexpected token: fig");
+  ASSERT_EQ(eval("set errorCode"), TCL_OK);
+  EXPECT_EQ(result(), "QUIVET FAILED");
+  EXPECT_EQ(eval("qv_cmd0 {save /nonexistent-folder/x.nex}"), TCL_ERROR);
+  EXPECT_EQ(result(), "Can't open file: /nonexistent-folder/x.nex to write");
+  EXPECT_EQ(eval("qv_cmd0 {version}"), TCL_OK);
+  EXPECT_EQ(result(), "");
+  EXPECT_EQ(get_front_end(), &capture.fe) << "the front end is given back";
+}
+
 TEST_F(TclCommands, LabelsReachTheScriptAsListElements)
 {
   doc.read_string(NASTY);

@@ -245,17 +245,27 @@ TEST(NexusInput, StandardInputReportsAndPrompts)
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Quivet: ");
 }
 
-TEST(NexusInput, HandsOverTheHeaderComments)
+TEST(NexusInput, HandsOverTheHeaderCommentsAndCapturesRawText)
 {
-  tTempFile f("#NEXUS\n[written by hand]\nBEGIN TAXA;");
+  using namespace std::string_literals;
+  const std::string block = "BEGIN x; a [c\0d] 'q;'\n;END;"s;
+  tTempFile f("#NEXUS\n[by\0hand]\nBEGIN TAXA;"s + block + "\nrest");
   tNexusInput in;
   ASSERT_EQ(in.OpenFile(1, f.path.c_str()), 1);
   EXPECT_STREQ(in.NextToken(), "BEGIN");
-  char* text = my_strdup("earlier");
+  std::string text = "earlier";
   EXPECT_TRUE(in.flush_comments(&text));
-  EXPECT_STREQ(text, "[written by hand]\n");
+  EXPECT_EQ(text, "[by\0hand]\n"s);
   EXPECT_FALSE(in.flush_comments(&text));  // handed over once only
-  free(text);
+  in.NextToken();
+  in.NextToken();
+  EXPECT_STREQ(in.NextToken(), "BEGIN");
+  in.StartCapture();
+  while (in.NextToken() && !in.CurrentTokenIsEnd()) {
+  }
+  EXPECT_STREQ(in.NextToken(), ";");
+  EXPECT_EQ(in.EndCapture(), block);
+  EXPECT_EQ(in.BytesLeft(), 5);  // "\nrest"
 }
 
 TEST(NexusInput, GarbageEndsCleanly)

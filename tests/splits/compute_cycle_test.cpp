@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "splits/compute_cycle.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using V = std::vector<int>;
-
-void add(tSplitsSystem& sys, const V& side, double w = 1.0)
-{
-  tSet S(sys.ntax);
-  for (int x : side)
-    S.insert(x);
-  sys.append_split(&S, w);
-}
 
 // True when every positive split is an arc of the stored cycle: walking
 // round the circle, membership changes exactly twice.
@@ -100,30 +93,17 @@ TEST(CircularOrdering, TreesAndCircularSystemsGiveBackAValidCycle)
 {
   tCaptureScope cap;
   std::mt19937 rng(3);
+  ref_srand(3);
   for (int round = 0; round < 60; round++) {
     int n = 4 + round % 9;
     V order(n);
     std::iota(order.begin(), order.end(), 1);
     std::shuffle(order.begin(), order.end(), rng);
 
-    // A tree: random splits kept only while compatible with all earlier ones.
     tSplitsSystem tree;
     tree.set_ntax(n);
-    for (int k = 0; k < 3 * n; k++) {
-      V side(1, 1);
-      for (int t = 2; t <= n; t++)
-        if (rng() % 2)
-          side.push_back(t);
-      if (static_cast<int>(side.size()) == n)
-        continue;
-      add(tree, side, 1.0 + k);
-      for (int j = 1; j < tree.nsplits; j++) {
-        if (!tree.compatible_splits(j, tree.nsplits)) {
-          tree.pop_split();
-          break;
-        }
-      }
-    }
+    for (const V& cluster : random_tree_clusters(n))
+      add(tree, cluster, 1.0 + tree.nsplits);
     EXPECT_EQ(tree.compute_cyclic_configuration(), 1);
     expect_canonical_permutation(tree);
     EXPECT_TRUE(splits_are_arcs(tree));

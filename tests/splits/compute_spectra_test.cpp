@@ -16,6 +16,7 @@
 #include "splits/compute_spectra.h"
 #include "splits/hadamard.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
@@ -81,25 +82,11 @@ tSimulation simulate(int n, int sites, std::mt19937& rng)
   return sim;
 }
 
-struct tData {
-  tTaxaBlk taxa;
-  tCharactersBlk characters;
-  tAssumptionsBlk assumptions;
+struct tData : tNumberedData {
   tSpectraBlk spectra;
 
-  explicit tData(const std::vector<std::string>& rows)
+  explicit tData(const std::vector<std::string>& rows) : tNumberedData(rows)
   {
-    std::string labels, matrix;
-    for (size_t t = 1; t <= rows.size(); t++) {
-      labels += " t" + std::to_string(t);
-      matrix += " t" + std::to_string(t) + " " + rows[t - 1];
-    }
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(rows.size()) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; DIMENSIONS NCHAR=" + std::to_string(rows[0].size()) + "; FORMAT DATATYPE=DNA; MATRIX" +
-                   matrix + "; END").c_str());
-    EXPECT_EQ(characters.read(&in, &taxa), 1);
     assumptions.update.post(2);
     characters.compute(&taxa, &assumptions);
     assumptions.method = "STREE";

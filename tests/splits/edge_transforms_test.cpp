@@ -22,13 +22,12 @@
 #include "splits/least_squares.h"
 #include "splits/splits_adjust.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using tStrings = std::vector<std::string>;
-
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
 // A weighted split system over 1..n with the distances it induces.
 struct tMetric {
@@ -65,24 +64,8 @@ struct tMetric {
 // Every split of a random binary tree (pendant ones included).
 void random_tree(tMetric& m)
 {
-  const int n = m.n;
-  std::vector<std::vector<int>> todo{{}};
-  for (int x = 1; x <= n; x++)
-    todo[0].push_back(x);
-  while (!todo.empty()) {
-    const std::vector<int> cluster = todo.back();
-    todo.pop_back();
-    std::vector<int> part[2];
-    for (size_t i = 0; i < cluster.size(); i++)
-      part[i < 2 ? i : static_cast<size_t>(ref_rand()) % 2].push_back(cluster[i]);
-    for (int p = 0; p < 2; p++) {
-      // At the root the two parts are one split.
-      if (static_cast<int>(cluster.size()) < n || p == 0)
-        m.add(part[p], 0.05 + uniform());
-      if (part[p].size() > 1)
-        todo.push_back(part[p]);
-    }
-  }
+  for (const std::vector<int>& cluster : random_tree_clusters(m.n))
+    m.add(cluster, 0.05 + uniform());
 }
 
 // The pendant splits and `arcs` random distinct arcs of the circle 1..n (of
@@ -117,28 +100,8 @@ void random_circular(tMetric& m, int arcs, bool pendant = true)
 }
 
 // A DISTANCES block over taxa t1..tn holding d.
-struct tDists {
-  tTaxaBlk taxa;
-  tDistancesBlk distances;
-  tAssumptionsBlk assumptions;
-
-  explicit tDists(tSquareMatrix& d)
-  {
-    const int n = d.size();
-    std::string labels, zeros;
-    for (int t = 1; t <= n; t++)
-      labels += " t" + std::to_string(t);
-    for (int i = 0; i < n * (n + 1) / 2; i++)
-      zeros += " 0";
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; FORMAT NO LABELS; MATRIX" + zeros + "; END").c_str());
-    EXPECT_EQ(distances.read(&in, &taxa), 1);
-    for (int i = 1; i <= n; i++)
-      for (int j = i + 1; j <= n; j++)
-        distances.set_matrix(i, j, d[i][j]);
-  }
+struct tDists : tNumberedData {
+  explicit tDists(tSquareMatrix& d) : tNumberedData(d.size(), [&](int i, int j) { return d[i][j]; }) {}
 };
 
 // Sum over pairs of W (x, y) (d(x, y) - fitted(x, y))^2; W null = 1.

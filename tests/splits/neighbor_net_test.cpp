@@ -21,12 +21,11 @@
 #include "splits/circular_nnls.h"
 #include "splits/neighbor_net.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 #include "tests/support/run.h"
 
 namespace {
-
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
 size_t at(int n, int a, int b) { return static_cast<size_t>(a) * n + b; }
 
@@ -44,26 +43,10 @@ std::vector<int> random_permutation(int n)
 }
 
 // Taxa t1..tn holding the distances d (0-based, n x n).
-struct tData {
-  tTaxaBlk taxa;
-  tDistancesBlk distances;
-  tAssumptionsBlk assumptions;
-
+struct tData : tNumberedData {
   tData(int n, const std::vector<double>& d)
+      : tNumberedData(n, [&](int i, int j) { return d[at(n, i - 1, j - 1)]; })
   {
-    std::string labels, zeros;
-    for (int t = 1; t <= n; t++)
-      labels += " t" + std::to_string(t);
-    for (int i = 0; i < n * (n + 1) / 2; i++)
-      zeros += " 0";
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(n) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; FORMAT NO LABELS; MATRIX" + zeros + "; END").c_str());
-    EXPECT_EQ(distances.read(&in, &taxa), 1);
-    for (int i = 1; i <= n; i++)
-      for (int j = i + 1; j <= n; j++)
-        distances.set_matrix(i, j, d[at(n, i - 1, j - 1)]);
   }
 };
 
@@ -184,6 +167,25 @@ TEST(CircularSplits, LeastSquaresMeetsTheOptimalityConditions)
   }
 }
 
+namespace {
+
+// Adds the split between the taxa flagged in `in` (0-based) and the others
+// to the distances and to the listing expected back.
+void add_split(int n, const std::vector<char>& in, double w, std::vector<double>& d, tListing& want)
+{
+  std::vector<int> side;
+  for (int x = 0; x < n; x++)
+    if (in[x] != in[0])
+      side.push_back(x + 1);
+  want[side] += w;
+  for (int x = 0; x < n; x++)
+    for (int y = 0; y < n; y++)
+      if (in[x] != in[y])
+        d[at(n, x, y)] += w;
+}
+
+} // namespace
+
 TEST(NeighborNet, ExactCircularMetricGivesBackItsSplits)
 {
   ref_srand(3);
@@ -197,19 +199,10 @@ TEST(NeighborNet, ExactCircularMetricGivesBackItsSplits)
         const bool trivial = b - a == 1 || b - a == n - 1;
         if (!trivial && uniform() > 0.3)
           continue;
-        const double w = 0.05 + uniform();
         std::vector<char> in(static_cast<size_t>(n), 0);
         for (int p = a + 1; p <= b; p++)
           in[order[p]] = 1;
-        std::vector<int> side;
-        for (int x = 0; x < n; x++)
-          if (in[x] != in[0])
-            side.push_back(x + 1);
-        want[side] = w;
-        for (int x = 0; x < n; x++)
-          for (int y = 0; y < n; y++)
-            if (in[x] != in[y])
-              d[at(n, x, y)] += w;
+        add_split(n, in, 0.05 + uniform(), d, want);
       }
     SCOPED_TRACE(round);
     expect_same(run(n, d), want);
@@ -220,45 +213,13 @@ TEST(NeighborNet, ExactTreeMetricGivesBackTheTree)
 {
   ref_srand(5);
   for (int n : {4, 9, 25, 70}) {
-    // A tree grown by hanging each taxon into a random edge; each node but
-    // the root stands for the edge above it.
-    std::vector<int> parent{-1, 0, 0, 0}, taxon{-1, 0, 1, 2};
-    std::vector<double> len{0.0, 0.1 + uniform(), 0.1 + uniform(), 0.1 + uniform()};
-    for (int x = 3; x < n; x++) {
-      const int c = 1 + ref_rand() % (static_cast<int>(parent.size()) - 1);
-      const int mid = static_cast<int>(parent.size());
-      parent.push_back(parent[c]);
-      taxon.push_back(-1);
-      len.push_back(0.1 + uniform());
-      parent[c] = mid;
-      parent.push_back(mid);
-      taxon.push_back(x);
-      len.push_back(0.1 + uniform());
-    }
-    struct tEdge {
-      std::vector<char> below;  // taxa under the edge
-      double len;
-    };
-    std::vector<tEdge> edges(parent.size(), {std::vector<char>(static_cast<size_t>(n), 0), 0.0});
-    for (size_t v = 1; v < parent.size(); v++) {
-      edges[v].len = len[v];
-      if (taxon[v] >= 0)
-        for (int u = static_cast<int>(v); u > 0; u = parent[u])
-          edges[u].below[taxon[v]] = 1;
-    }
-    edges.erase(edges.begin());
     std::vector<double> d(static_cast<size_t>(n) * n, 0.0);
     tListing want;
-    for (const tEdge& e : edges) {
-      std::vector<int> side;
-      for (int x = 0; x < n; x++)
-        if (e.below[x] != e.below[0])
-          side.push_back(x + 1);
-      want[side] += e.len;
-      for (int x = 0; x < n; x++)
-        for (int y = 0; y < n; y++)
-          if (e.below[x] != e.below[y])
-            d[at(n, x, y)] += e.len;
+    for (const std::vector<int>& cluster : random_tree_clusters(n)) {
+      std::vector<char> in(static_cast<size_t>(n), 0);
+      for (int x : cluster)
+        in[x - 1] = 1;
+      add_split(n, in, 0.1 + uniform(), d, want);
     }
     SCOPED_TRACE(n);
     expect_same(run(n, d), want);

@@ -4,19 +4,12 @@
 #include <vector>
 
 #include "splits/splits_greedy.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using V = std::vector<int>;
-
-void add(tSplitsSystem& sys, const V& side, double w)
-{
-  tSet S(sys.ntax);
-  for (int x : side)
-    S.insert(x);
-  sys.append_split(&S, w);
-}
 
 // sel is ordered by weight and passes `test`; every split of src left out
 // would make it fail.

@@ -18,6 +18,7 @@
 #include "splits/splits_p.h"
 #include "splits/splits_p_tree.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
@@ -25,25 +26,8 @@ namespace {
 using tListing = std::map<std::string, double>;
 
 // Taxa t1..tn with DNA rows (missing '?', gap '-').
-struct tChars {
-  tTaxaBlk taxa;
-  tCharactersBlk characters;
-  tAssumptionsBlk assumptions;
-
-  explicit tChars(const std::vector<std::string>& rows)
-  {
-    std::string labels, matrix;
-    for (size_t t = 0; t < rows.size(); t++) {
-      labels += " t" + std::to_string(t + 1);
-      matrix += " t" + std::to_string(t + 1) + " " + rows[t];
-    }
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(rows.size()) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; DIMENSIONS NCHAR=" + std::to_string(rows[0].size()) +
-                   "; FORMAT DATATYPE=DNA MISSING=? GAP=-; MATRIX" + matrix + "; END").c_str());
-    EXPECT_EQ(characters.read(&in, &taxa), 1);
-  }
+struct tChars : tNumberedData {
+  explicit tChars(const std::vector<std::string>& rows) : tNumberedData(rows) {}
 
   tListing run(bool tree)
   {
@@ -63,37 +47,6 @@ struct tChars {
     return out;
   }
 };
-
-// The clusters of a random binary tree on 1..n in normal form (the side with
-// taxon 1), pendant splits included.
-std::set<std::string> random_tree_splits(int n)
-{
-  std::set<std::string> splits;
-  std::vector<std::vector<int>> todo{{}};
-  for (int x = 1; x <= n; x++)
-    todo[0].push_back(x);
-  while (!todo.empty()) {
-    const std::vector<int> cluster = todo.back();
-    todo.pop_back();
-    std::vector<int> part[2];
-    for (size_t i = 0; i < cluster.size(); i++)
-      part[i < 2 ? i : static_cast<size_t>(ref_rand()) % 2].push_back(cluster[i]);
-    for (const std::vector<int>& p : part) {
-      std::vector<char> in(static_cast<size_t>(n) + 1, 0);
-      for (int x : p)
-        in[static_cast<size_t>(x)] = 1;
-      std::string side;
-      for (int x = 1; x <= n; x++)
-        if (in[static_cast<size_t>(x)] == in[1])
-          side += (side.empty() ? "" : " ") + std::to_string(x);
-      if (static_cast<int>(p.size()) < n)
-        splits.insert(side);
-      if (p.size() > 1)
-        todo.push_back(p);
-    }
-  }
-  return splits;
-}
 
 } // namespace
 
@@ -119,16 +72,19 @@ TEST(ParsimonySplits, PerfectPhylogenyGivesItsTree)
   tCaptureScope cap;
   ref_srand(13);
   for (int n : {5, 9, 16}) {
-    const std::set<std::string> tree = random_tree_splits(n);
-    // One to three sites per split of the tree, each with two random states.
+    // The tree's splits in normal form (the side of taxon 1), and one to
+    // three sites per split, each with two random states.
+    std::set<std::string> tree;
     std::vector<std::string> rows(static_cast<size_t>(n));
-    for (const std::string& side : tree) {
+    for (const std::vector<int>& cluster : random_tree_clusters(n)) {
       std::vector<char> in(static_cast<size_t>(n) + 1, 0);
-      for (size_t p = 0; p < side.size();) {
-        const size_t q = side.find(' ', p);
-        in[static_cast<size_t>(std::stoi(side.substr(p, q - p)))] = 1;
-        p = q == std::string::npos ? side.size() : q + 1;
-      }
+      for (int x : cluster)
+        in[static_cast<size_t>(x)] = 1;
+      std::string side;
+      for (int x = 1; x <= n; x++)
+        if (in[static_cast<size_t>(x)] == in[1])
+          side += (side.empty() ? "" : " ") + std::to_string(x);
+      tree.insert(side);
       for (int k = 1 + ref_rand() % 3; k > 0; k--) {
         const int i = ref_rand() % 4, j = (i + 1 + ref_rand() % 3) % 4;
         const char x = "ACGT"[i], y = "ACGT"[j];

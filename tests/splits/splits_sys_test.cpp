@@ -7,6 +7,7 @@
 #include "blocks/blk_taxa.h"
 #include "nexus/nexus.h"
 #include "splits/splits_sys.h"
+#include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
 
 namespace {
@@ -29,29 +30,11 @@ V members(const tSet* S)
   return v;
 }
 
-void add(tSplitsSystem& sys, const V& side, double w = 1.0)
-{
-  tSet S = make_set(sys.ntax, side);
-  sys.append_split(&S, w);
-}
-
-// A full distance matrix over t1..tn, read as the DISTANCES block reads it.
-struct tDist {
-  tTaxaBlk taxa;
-  tDistancesBlk distances;
+// A full distance matrix over t1..tn.
+struct tDist : tNumberedData {
   explicit tDist(const std::vector<std::vector<double>>& d)
+      : tNumberedData(static_cast<int>(d.size()), [&](int i, int j) { return d[i - 1][j - 1]; })
   {
-    std::string labels, rows;
-    for (size_t i = 1; i <= d.size(); i++) {
-      labels += " t" + std::to_string(i);
-      for (double x : d[i - 1])
-        rows += " " + std::to_string(x);
-    }
-    tNexusInput in;
-    in.OpenString(("; DIMENSIONS NTAX=" + std::to_string(d.size()) + "; TAXLABELS" + labels + "; END").c_str());
-    EXPECT_EQ(taxa.read(&in), 1);
-    in.OpenString(("; FORMAT TRIANGLE=BOTH NO LABELS; MATRIX" + rows + "; END").c_str());
-    EXPECT_EQ(distances.read(&in, &taxa), 1);
   }
 };
 

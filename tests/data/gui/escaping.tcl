@@ -32,7 +32,7 @@ set log [.log.text get 1.0 end]
 check_true "labels in the log" {[string first {'[exit 3]'} $log] >= 0 && [string first {$env(HOME)} $log] >= 0}
 
 # A warning that quotes a file name.
-qv_cmd "open '\[exit 6\] \$x.nex'"
+check "a failed open is an error" [catch {qv_cmd "open '\[exit 6\] \$x.nex'"}] 1
 check "warning text" [lindex $boxes end] {Can't open file: [exit 6] $x.nex to read}
 
 finish

@@ -129,6 +129,13 @@ set f [open picture.ps]
 check_true "canvas PostScript" [string match "%!PS-Adobe*" [gets $f]]
 close $f
 
+# A method that fails leaves no picture of the splits it replaced.
+check "a failed method is an error" [catch {qv_cmd "assume method=lsplits"}] 1
+check "no stale picture" [.display find withtag split] {}
+check "layout disabled after a failure" [entry_state .menubar.layout "Zoom In"] disabled
+qv_cmd "assume method=dsplits"
+check_true "picture back" {[llength [.display find withtag split]] > 20}
+
 # Closing empties the picture and disables what needs data.
 event generate . <Control-w>
 update

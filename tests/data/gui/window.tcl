@@ -126,4 +126,20 @@ file delete kept.nex
 invoke_entry .menubar.file Quit
 check_true "Discard leaves unsaved" {$left == 3 && ![file exists kept.nex]}
 check "no dialogs" $boxes {}
+
+# A save that cannot write (a folder that does not exist, so that root
+# cannot write it either) keeps the title and the name offered next, and
+# shows the error once.
+set title [wm title .]
+set offered $var_filename
+set next_file [file join [pwd] missing x.nex]
+invoke_entry .menubar.file Save...
+check "title kept" [wm title .] $title
+check "name kept" $var_filename $offered
+check "error shown once" $boxes [list "Can't open file: $next_file to write"]
+check_true "the command failed" {[catch {qv_cmd "save [nexus_word $next_file]"} msg] && $msg eq [lindex $boxes 0]}
+set next_file [file join [pwd] good.nex]
+invoke_entry .menubar.file Save...
+check "title after a save" [wm title .] "$program_name: good.nex"
+check "name after a save" $var_filename $next_file
 finish
