@@ -163,7 +163,8 @@ tPairCounter::tPairCounter(const tCharactersBlk* characters, bool vector)
     planes.assign(static_cast<size_t>(ntax + 1) * k * words, 0);
     for (int t = 1; t <= ntax; t++) {
       const unsigned char* row = characters->get_row(t);
-      unsigned long long* plane = &planes[static_cast<size_t>(t) * k * words];
+      // data() + offset: with no active site the table is empty.
+      unsigned long long* plane = planes.data() + static_cast<size_t>(t) * k * words;
       for (int s = 0; s < nsites; s++) {
         const int a = characters->symbols2colors[row[sites[s]]];
         if (a >= 1 && a <= k)
@@ -189,15 +190,16 @@ void tPairCounter::count(int i, int j, double** F) const
       F[a][b] = 0.0;
   if (use_planes) {
     long long n[MAX_PLANE_COLORS * MAX_PLANE_COLORS];
-    plane_count(&planes[static_cast<size_t>(i) * k * words], &planes[static_cast<size_t>(j) * k * words], words, n);
+    plane_count(planes.data() + static_cast<size_t>(i) * k * words, planes.data() + static_cast<size_t>(j) * k * words, words,
+                n);
     for (int a = 1; a <= k; a++)
       for (int b = 1; b <= k; b++)
         F[a][b] = static_cast<double>(n[(a - 1) * k + (b - 1)]);
     return;
   }
   std::vector<long long> n(static_cast<size_t>(k + 1) * (k + 1), 0);
-  const unsigned char* x = &colors[static_cast<size_t>(i) * nsites];
-  const unsigned char* y = &colors[static_cast<size_t>(j) * nsites];
+  const unsigned char* x = colors.data() + static_cast<size_t>(i) * nsites;
+  const unsigned char* y = colors.data() + static_cast<size_t>(j) * nsites;
   for (int s = 0; s < nsites; s++)
     n[static_cast<size_t>(x[s]) * (k + 1) + y[s]]++;
   for (int a = 1; a <= k; a++)

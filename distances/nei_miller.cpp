@@ -90,7 +90,7 @@ int computeNeiMiller(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBl
   std::vector<int> own(static_cast<size_t>(ntax + 1) * (K + 1), 0);
   for (int t = 1; t <= ntax; t++) {
     const unsigned char* row = characters->get_row(t);
-    unsigned long long* plane = &planes[static_cast<size_t>(t) * words];
+    unsigned long long* plane = planes.data() + static_cast<size_t>(t) * words;
     std::vector<int> filled(static_cast<size_t>(K) + 1, 0);
     for (size_t s = 0; s < sites.size(); s++) {
       const int k = class_of[s];
@@ -106,8 +106,8 @@ int computeNeiMiller(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tCharactersBl
   std::vector<int> mij(static_cast<size_t>(K) + 1, 0);
   for (int i = 1; i <= ntax; i++)
     for (int j = i + 1; j <= ntax; j++) {
-      const unsigned long long* x = &planes[static_cast<size_t>(i) * words];
-      const unsigned long long* y = &planes[static_cast<size_t>(j) * words];
+      const unsigned long long* x = planes.data() + static_cast<size_t>(i) * words;
+      const unsigned long long* y = planes.data() + static_cast<size_t>(j) * words;
       for (int k = 1; k <= K; k++)
         mij[k] = static_cast<int>(count_common_bits(x + start[k], y + start[k], start[k + 1] - start[k]));
       distances->set_matrix(j, i,
