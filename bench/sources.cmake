@@ -18,6 +18,7 @@ foreach(b
     nnet
     open
     parsimony
+    trees
   )
   include(bench/${b}.cmake OPTIONAL)
 endforeach()

@@ -27,7 +27,9 @@ void tAssumptionsBlk::show_usage() const
     "    [EXSET [exset-name] =  {characters|NONE};]\n",
     "    [EXTAXA [taxset-name] = {taxa|NONE};]\n",
     "    [TAXA_PARTITION [name] [= {[taxon ... taxon,] [taxon ... taxon,] ... ]|NONE};]\n",
-    "    [METHOD={DSPLITS|PSPLITS|SPECTRAL|DTREE|PTREE|STREE|NNET|NONE};]\n",
+    "    [METHOD={DSPLITS|PSPLITS|SPECTRAL|DTREE|PTREE|STREE|NNET|CONSENSUS|TREE [N=number]|NONE};]\n",
+    "    [CONSENSUS_THRESHOLD=fraction-of-trees;]\n",
+    "    [CONSENSUS_WEIGHT={FREQUENCY|MEAN|MEDIAN};]\n",
     "    [[NO] REFINE [N=number] [CUT=number];]\n",
     "    [EDGE_TRANSFORM={NONE|AVERAGE|LEAST_SQUARES|FM_POW1|FM_POW2}]\n",
     "    [[NO] MAX_WIDTH [=number];]\n",
@@ -56,7 +58,8 @@ namespace {
 const char* const BLOCK = "QV_ASSUMPTIONS";
 
 const char* const METHODS[] = {"DSPLITS", "PSPLITS", "LSPLITS", "SPECTRAL", "WCSPLITS", "DTREE",
-                               "PTREE",   "LTREE",   "STREE",   "WCTREE",   "NNET", "NONE"};
+                               "PTREE",   "LTREE",   "STREE",   "WCTREE",   "NNET", "CONSENSUS", "TREE", "NONE"};
+const char* const CONSENSUS_WEIGHTS[] = {"FREQUENCY", "MEAN", "MEDIAN"};
 const char* const TRANSFORMS[] = {"HAMMING",  "LOGDET",   "JC",         "PAM250",
                                   "K3ST",     "NEI_MILLER", "GAPDIST",  "USERMATRIX",
                                   "COVARION", "CCONST",   "FITCHSIDOW", "NONE"};
@@ -227,6 +230,8 @@ int tAssumptionsBlk::read_statement(tNexusInput* in, tTaxaBlk* taxa)
     return read_max_width(in);
   if (in->CompareCurrentToken("METHOD"))
     return read_method(in);
+  if (in->CompareCurrentToken("CONSENSUS_THRESHOLD") || in->CompareCurrentToken("CONSENSUS_WEIGHT"))
+    return read_consensus(in);
   if (in->CompareCurrentToken("EDGE_TRANSFORM"))
     return read_edge_transform(in);
   if (in->CompareCurrentToken("TRANSFORM"))
@@ -396,13 +401,40 @@ int tAssumptionsBlk::read_method(tNexusInput* in)
 {
   const char* const where = "QV_ASSUMPTIONS-method";
   if (!in->CompareNextToken("=") || !in->NextToken() || !is_one_of(in->CurrentToken(), METHODS))
-    return in->Error(where, "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NNET|NONE};");
+    return in->Error(where, "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NNET|CONSENSUS|TREE [N=number]|NONE};");
   const std::string name = in->CurrentToken();
-  if (!in->CompareNextToken(";"))
+  int n = 1;
+  in->NextToken();
+  if (same_token(name.c_str(), "TREE") && in->CompareCurrentToken("N")) {
+    if (!in->CompareNextToken("=") || !in->ReadNextTokenInt(&n) || n < 1 || !in->NextToken())
+      return in->Error(where, "Usage: METHOD=TREE [N=number];");
+  }
+  if (!in->CompareCurrentToken(";"))
     return in->Error(where, "Missing ';'");
   method = name;
+  if (same_token(name.c_str(), "TREE"))
+    tree_number = n;
   if (!same_token(name.c_str(), "NONE"))
     update.post(72);
+  return 1;
+}
+
+int tAssumptionsBlk::read_consensus(tNexusInput* in)
+{
+  if (in->CompareCurrentToken("CONSENSUS_THRESHOLD")) {
+    double t = 0;
+    if (!in->CompareNextToken("=") || !read_signed_double(in, &t) || t < 0 || t >= 1 || !in->CompareNextToken(";"))
+      return in->Error(BLOCK, "Usage: CONSENSUS_THRESHOLD=fraction-of-trees; (0 to below 1)");
+    consensus_threshold = t;
+  } else {
+    if (!in->CompareNextToken("=") || !in->NextToken() || !is_one_of(in->CurrentToken(), CONSENSUS_WEIGHTS))
+      return in->Error(BLOCK, "Usage: CONSENSUS_WEIGHT={FREQUENCY|MEAN|MEDIAN};");
+    const std::string name = in->CurrentToken();
+    if (!in->CompareNextToken(";"))
+      return in->Error(BLOCK, "Usage: CONSENSUS_WEIGHT={FREQUENCY|MEAN|MEDIAN};");
+    consensus_weight = name;
+  }
+  update.post(8);
   return 1;
 }
 
@@ -917,7 +949,14 @@ int tAssumptionsBlk::print(tNexusOutput* out, const tTaxaBlk* taxa, int consiste
     out->Print(";\n");
   }
 
-  out->Print("    METHOD=%s;\n", method.c_str());
+  if (same_token(method.c_str(), "TREE") && tree_number != 1)
+    out->Print("    METHOD=%s N=%d;\n", method.c_str(), tree_number);
+  else
+    out->Print("    METHOD=%s;\n", method.c_str());
+  if (consensus_threshold != CONSENSUS_THRESHOLD_DEFAULT)
+    out->Print("    CONSENSUS_THRESHOLD=%G;\n", consensus_threshold);
+  if (!same_token(consensus_weight.c_str(), "FREQUENCY"))
+    out->Print("    CONSENSUS_WEIGHT=%s;\n", consensus_weight.c_str());
   if (!same_token(transform.c_str(), "NONE")) {
     out->Print("    TRANSFORM=%s", transform.c_str());
     if (same_token(transform.c_str(), "CCONST") && cconst_x != 2.0)

@@ -16,7 +16,9 @@
 //   EXSET|EXCHAR [name] = {chars|NONE};        exset, exset_name                  2
 //   EXTAXA [name] = {taxa|NONE};               extaxa, extaxa_name                1
 //   TAXA_PARTITION [name] = {groups|NONE};     taxa_partition(_orig), _name       4 (+68 refused)
-//   METHOD=name;                               method                  72 (not NONE)
+//   METHOD=name [N=n];                         method, tree_number (TREE)  72 (not NONE)
+//   CONSENSUS_THRESHOLD=x;                     consensus_threshold                8
+//   CONSENSUS_WEIGHT={FREQUENCY|MEAN|MEDIAN};  consensus_weight                   8
 //   EDGE_TRANSFORM=name;                       edge_transform                     8
 //   TRANSFORM=name [x];                        transform, cconst_x               68
 //   EXCLUDE items;                             exclude_*, codon_offset            2
@@ -56,6 +58,12 @@ public:
   std::vector<char> extaxa;         // 0..ntax_orig, pending; empty = none
   std::vector<int> taxa_partition;  // group of each active taxon, [0] = groups; empty = none
   std::string method = "DSPLITS";
+  // METHOD=CONSENSUS keeps the splits of more than this fraction of the trees,
+  // weighted by their frequency or their mean or median length.
+  double consensus_threshold = CONSENSUS_THRESHOLD_DEFAULT;
+  std::string consensus_weight = "FREQUENCY";
+  // METHOD=TREE shows this tree of the TREES block (1..number of trees).
+  int tree_number = 1;
   std::string transform = "NONE";
   double threshold = 0.0;
   int exclude_nonparsimony = 0;
@@ -83,6 +91,7 @@ public:
   std::vector<int> taxa_partition_orig; // over the original taxa; empty = none
 
   static constexpr double REFINE_CUT_UNSET = -1000000.0;
+  static constexpr double CONSENSUS_THRESHOLD_DEFAULT = 0.33;
 
 private:
   int _valid = 1;
@@ -96,6 +105,7 @@ private:
   int read_refine(tNexusInput* in);
   int read_max_width(tNexusInput* in);
   int read_method(tNexusInput* in);
+  int read_consensus(tNexusInput* in);
   int read_edge_transform(tNexusInput* in);
   int read_transform(tNexusInput* in);
   int read_threshold(tNexusInput* in);

@@ -9,10 +9,12 @@
 #include "blocks/blk_distances.h"
 #include "blocks/blk_spectra.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/blk_trees.h"
 #include "core/auxilary.h"
 #include "core/message.h"
 #include "core/sets.h"
 #include "nexus/nexus.h"
+#include "splits/consensus.h"
 #include "splits/neighbor_net.h"
 
 namespace {
@@ -75,7 +77,7 @@ const tEdgeTransform EDGE_TRANSFORMS[] = {
 };
 
 // The block a method computes from.
-enum class tInput { distances, spectra, characters };
+enum class tInput { distances, spectra, characters, trees };
 
 // How a method's result sets the compatibility text.
 enum class tCompat {
@@ -94,6 +96,7 @@ struct tSplitsBlk::tSources {
   tSpectraBlk* spectra;
   tCharactersBlk* characters;
   int compute_cycle_fit_compat;
+  const tTreesBlk* trees;
 };
 
 struct tSplitsBlk::tMethod {
@@ -925,6 +928,10 @@ const tSplitsBlk::tMethod* tSplitsBlk::find_method(const char* name)
      tCompat::none, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
     {"NNET", FROM_DISTANCES, "(Neighbor-Net): ", "(Neighbor-Net): ", tInput::distances, tCompat::none,
      &tSplitsBlk::run_neighbor_net, &tSplitsBlk::run_neighbor_net},
+    {"CONSENSUS", "Computing QV_SPLITS from TREES (Consensus Network):", "", "", tInput::trees, tCompat::none,
+     &tSplitsBlk::run_consensus, &tSplitsBlk::run_consensus},
+    {"TREE", "Computing QV_SPLITS from TREES (one tree):", "", "", tInput::trees, tCompat::compatible,
+     &tSplitsBlk::run_single_tree, &tSplitsBlk::run_single_tree},
     {"LTREE", FROM_CHARACTERS, "(Likelyhood Tree): ", "(Refined Likelyhood Tree): ", tInput::characters,
      tCompat::compatible, &tSplitsBlk::run_likelihood, &tSplitsBlk::run_likelihood},
   };
@@ -1053,6 +1060,32 @@ int tSplitsBlk::run_likelihood(const tSources&)
   return 0;
 }
 
+int tSplitsBlk::run_consensus(const tSources& src)
+{
+  std::string why;
+  if (!consensus_splits(splits_system.get(), src.trees, src.taxa, src.assumptions->consensus_threshold,
+                        src.assumptions->consensus_weight.c_str(), &why)) {
+    message(" %s\n", why.c_str());
+    warning("Consensus network: %s", why.c_str());
+    return 0;
+  }
+  if (src.compute_cycle_fit_compat)
+    compatibility = splits_system->strongly_compatible() ? "compatible"
+                    : splits_system->weakly_compatible() ? "weakly compatible"
+                                                         : "non compatible";
+  return 1;
+}
+
+int tSplitsBlk::run_single_tree(const tSources& src)
+{
+  std::string why;
+  if (single_tree_splits(splits_system.get(), src.trees, src.taxa, src.assumptions->tree_number, &why))
+    return 1;
+  message(" %s\n", why.c_str());
+  warning("Tree: %s", why.c_str());
+  return 0;
+}
+
 int tSplitsBlk::run_method(const tMethod* method, const tSources& src)
 {
   const bool refine = src.assumptions->refine != 0;
@@ -1137,10 +1170,10 @@ int tSplitsBlk::post_process(const tSources& src, bool* post_8)
 }
 
 bool tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
-                         tCharactersBlk* characters, int compute_cycle_fit_compat)
+                         tCharactersBlk* characters, int compute_cycle_fit_compat, const tTreesBlk* trees)
 {
   tUpdate& update = assumptions->update;
-  const tSources src{taxa, assumptions, distances, spectra, characters, compute_cycle_fit_compat};
+  const tSources src{taxa, assumptions, distances, spectra, characters, compute_cycle_fit_compat, trees};
   int ok = taxa->valid() && assumptions->valid();
   if (ok && _valid && update.check(1))
     set_active_taxa(taxa, assumptions);
@@ -1161,6 +1194,8 @@ bool tSplitsBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistance
       ok = (spectra->valid() && spectra->get_ntax() == taxa->get_ntax()) || characters->valid();
     else if (method && method->input == tInput::characters)
       ok = characters->valid();
+    else if (method && method->input == tInput::trees)
+      ok = trees && trees->valid();
     if (!ok) {
       update.unpost(8);
       update.post(16);

@@ -39,6 +39,7 @@ class tAssumptionsBlk;
 class tCharactersBlk;
 class tDistancesBlk;
 class tSpectraBlk;
+class tTreesBlk;
 
 class tSplitsBlk {
 public:
@@ -57,7 +58,7 @@ public:
   // False when the method or a post-processing step ran and failed; an
   // input that is not there (or method NONE) keeps the splits and is no failure.
   bool compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tDistancesBlk* distances, tSpectraBlk* spectra,
-               tCharactersBlk* characters, int compute_cycle_fit_compat);
+               tCharactersBlk* characters, int compute_cycle_fit_compat, const tTreesBlk* trees = nullptr);
   // Drops the splits of a computation that failed upstream.
   void discard();
   // Restricts the splits to the TAXA block's active taxa; the full system is
@@ -156,6 +157,8 @@ private:
   int run_spectral(const tSources& src);
   int run_spectral_tree(const tSources& src);
   int run_likelihood(const tSources& src);
+  int run_consensus(const tSources& src);
+  int run_single_tree(const tSources& src);
 };
 
 // Reads one split from the current token on: "NONE ;", or taxa given by

@@ -12,4 +12,6 @@ list(APPEND QV_CORE_SOURCES
   blocks/blk_sets.cpp
   blocks/blk_extras.cpp
   blocks/blk_bootstrap.cpp
+  blocks/blk_trees.cpp
+  blocks/newick.cpp
 )

@@ -26,6 +26,7 @@ void tDocument::init()
   extras = std::make_unique<tExtrasBlk>();
   bootstrap = std::make_unique<tBootstrapBlk>();
   commands = std::make_unique<tCommandsBlk>();
+  trees = std::make_unique<tTreesBlk>();
 }
 
 void tDocument::clear()
@@ -41,6 +42,7 @@ void tDocument::clear()
   extras.reset();
   bootstrap.reset();
   commands.reset();
+  trees.reset();
 }
 
 void tDocument::reset()
@@ -128,6 +130,8 @@ void tDocument::print_nexus(tNexusOutput* out)
     characters->print(1, out, taxa.get());
   if (distances->valid())
     distances->print(out, taxa.get());
+  if (trees->valid())
+    trees->print(out, taxa.get(), true);
   if (spectra->valid())
     spectra->print(out, taxa.get());
   if (splits->valid())
@@ -181,7 +185,9 @@ void tDocument::update_blocks()
     failed = "DISTANCES";
   if (!spectra->compute(taxa.get(), assumptions.get(), characters.get()) && !failed)
     failed = "QV_SPECTRA";
-  if (!splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1) && !failed)
+  if (!splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 1,
+                       trees.get()) &&
+      !failed)
     failed = "QV_SPLITS";
   // Splits kept from before belong to the input that could not be computed.
   if (failed)
@@ -225,6 +231,6 @@ void tDocument::update_blocks_bootstrapping()
   assumptions->update.unpost(1);
   distances->compute(taxa.get(), assumptions.get(), characters.get());
   spectra->compute(taxa.get(), assumptions.get(), characters.get());
-  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 0);
+  splits->compute(taxa.get(), assumptions.get(), distances.get(), spectra.get(), characters.get(), 0, trees.get());
   assumptions->update.unpost(tUpdate::ALL);
 }

@@ -20,6 +20,7 @@
 #include "blocks/blk_splits.h"
 #include "blocks/blk_splitsgraph.h"
 #include "blocks/blk_taxa.h"
+#include "blocks/blk_trees.h"
 #include "document/safe_save.h"
 
 class tNexusInput;
@@ -74,6 +75,7 @@ public:
   std::unique_ptr<tExtrasBlk> extras;
   std::unique_ptr<tBootstrapBlk> bootstrap;
   std::unique_ptr<tCommandsBlk> commands;
+  std::unique_ptr<tTreesBlk> trees;
 
   int freeze_update = 0;
 

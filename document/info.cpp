@@ -64,6 +64,15 @@ void tDocument::check_assumptions()
   } else if (!is(a.method, "SPECTRAL") && !is(a.method, "STREE") && !c_valid && !d_valid && s_valid) {
     a.method = "SPECTRAL";
   }
+  // The tree methods need trees; a document of trees alone shows their consensus.
+  const bool t_valid = trees->valid();
+  const bool tree_method = is(a.method, "CONSENSUS") || is(a.method, "TREE");
+  if (tree_method && !t_valid) {
+    warning("Assumption method=%s invalid for given data", is(a.method, "TREE") ? "TREE" : "CONSENSUS");
+    a.method = "DSPLITS";
+  } else if (!tree_method && t_valid && !c_valid && !d_valid && !s_valid) {
+    a.method = "CONSENSUS";
+  }
   if (is(a.transform, "NEI_MILLER") && c_valid && !same_token(characters->get_datatype(), "STANDARD") &&
       !characters->has_charweights()) {
     warning("Assumption transform=NEI_MILLER invalid for given data");
@@ -82,7 +91,8 @@ void tDocument::check_assumptions()
     a.transform = "HAMMING";
   }
   if (is(a.method, "SPECTRAL") || is(a.method, "PSPLITS") || is(a.method, "LSPLITS") || is(a.method, "STREE") ||
-      is(a.method, "PTREE") || is(a.method, "LTREE") || is(a.method, "NONE")) {
+      is(a.method, "PTREE") || is(a.method, "LTREE") || is(a.method, "NONE") || is(a.method, "CONSENSUS") ||
+      is(a.method, "TREE")) {
     a.transform = "NONE";
     a.update.post(4);
   }

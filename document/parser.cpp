@@ -72,7 +72,7 @@ void general_help()
   message("        help [name]; title name; info; version, thanks, close; quit;\n");
   message("        import REAP filename;\n");
   message("Blocks:\n");
-  message("        TAXA CHARACTERS DISTANCES\n");
+  message("        TAXA CHARACTERS DISTANCES TREES\n");
   message("        QV_SPECTRA QV_SPLITS QV_GRAPH\n");
   message("        QV_ASSUMPTIONS QV_COMMANDS QV_EXTRAS QV_BOOTSTRAP\n");
   message("Pictures also as: svg [filename]; pdf [filename];\n");
@@ -162,6 +162,7 @@ private:
   tStep begin();
   bool known_block(const char* name) const;
   void characters_block(const char* name);
+  void trees_block();
   tStep commands_block();
 
   // Character blocks of this stream so far, and the one in use (0: none).
@@ -392,6 +393,8 @@ void tParser::print_block(const char* name, tNexusOutput* out, int consistent, c
     doc->characters->print(1, out, taxa);
   else if (doc->distances->compare_name(name))
     doc->distances->print(out, taxa);
+  else if (doc->trees->compare_name(name))
+    doc->trees->print(out, taxa);
   else if (doc->spectra->compare_name(name))
     doc->spectra->print(out, taxa);
   else if (doc->splits->compare_name(name))
@@ -470,7 +473,7 @@ void tParser::help()
   const char* n = name.c_str();
   if (show_usage_of(n, doc->taxa.get(), doc->characters.get(), doc->distances.get(), doc->spectra.get(),
                     doc->splits.get(), doc->sgraph.get(), doc->sets.get(), doc->assumptions.get(),
-                    doc->extras.get(), doc->bootstrap.get(), doc->commands.get()))
+                    doc->extras.get(), doc->bootstrap.get(), doc->commands.get(), doc->trees.get()))
     return;
   for (const tHelpTopic& topic : help_topics()) {
     if (same_token(n, topic.name)) {
@@ -489,6 +492,9 @@ void tParser::info()
   doc->taxa->show_info();
   doc->characters->show_info();
   doc->distances->show_info();
+  // A document without trees keeps the information it always printed.
+  if (doc->trees->valid())
+    doc->trees->show_info();
   doc->spectra->show_info();
   doc->splits->show_info();
   doc->sgraph->show_info();
@@ -566,7 +572,8 @@ bool tParser::known_block(const char* n) const
   return doc->taxa->compare_name(n) || doc->characters->compare_name(n) || same_token(n, "DATA") ||
          doc->distances->compare_name(n) || doc->spectra->compare_name(n) || doc->splits->compare_name(n) ||
          doc->sgraph->compare_name(n) || doc->sets->compare_name(n) || doc->assumptions->compare_name(n) ||
-         doc->extras->compare_name(n) || doc->bootstrap->compare_name(n) || doc->commands->compare_name(n);
+         doc->extras->compare_name(n) || doc->bootstrap->compare_name(n) || doc->commands->compare_name(n) ||
+         doc->trees->compare_name(n);
 }
 
 tParser::tStep tParser::begin()
@@ -583,7 +590,8 @@ tParser::tStep tParser::begin()
     return STOP;
   }
   const std::string name = in->CurrentToken();
-  if (known_block(name.c_str()))
+  // A TREES block is held until we know whether all its trees were taken.
+  if (known_block(name.c_str()) && !doc->trees->compare_name(name.c_str()))
     in->EndCapture();
   bool foreign = false;
   const char* n = name.c_str();
@@ -606,6 +614,10 @@ tParser::tStep tParser::begin()
       update.unpost(4);
       update.post(8);
     }
+  } else if (doc->trees->compare_name(n)) {
+    trees_block();
+    // Trees we refused would be lost on saving: the block keeps its own words.
+    foreign = doc->trees->last_read_incomplete();
   } else if (doc->spectra->compare_name(n)) {
     if (doc->spectra->read(in, taxa)) {
       update.unpost(64);
@@ -638,8 +650,11 @@ tParser::tStep tParser::begin()
   const bool ended = end_block(in);
   std::string text = in->EndCapture();
   // A block cut short (reported above) would swallow what follows it.
-  if (foreign && ended)
+  if (foreign && ended) {
     doc->foreign_blocks.push_back(std::move(text));
+    if (doc->trees->compare_name(n))
+      doc->trees->mark_last_read_verbatim();
+  }
   return FINISH;
 }
 
@@ -680,6 +695,23 @@ void tParser::characters_block(const char* name)
   char_block_used = char_blocks;
   if (char_blocks > 1)
     message("CHARACTERS: using character block %d (%s), the first that could be read\n", char_blocks, name);
+}
+
+// A TREES block. In a file without taxa of its own it brings them (a file
+// opened later must not be read against the taxa of the one before).
+void tParser::trees_block()
+{
+  if (!taxa_in_stream && in->IsFile() && doc->taxa->valid())
+    doc->reset();
+  const bool had_taxa = doc->taxa->valid();
+  if (!doc->trees->read(in, doc->taxa.get()))
+    return;
+  tUpdate& update = doc->assumptions->update;
+  if (!had_taxa && doc->taxa->valid()) {
+    update.unpost(1);
+    taxa_in_stream = true;
+  }
+  update.post(8);
 }
 
 // Runs each command of a QV_COMMANDS block through its own nested loop.

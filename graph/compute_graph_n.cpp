@@ -329,8 +329,18 @@ int compute_graph(tSplitsGraph* graph, const tSplitsSystem* splits, int reduce, 
     }
   for (int h = ntax / 2; h >= 2; h--)
     for (int p = 1; p <= nsplits; p++)
-      if (build.non_planar(p) && build.split(p).size_class > 1 && build.split(p).size_class == h)
+      if (build.non_planar(p) && build.split(p).size_class > 1 && build.split(p).size_class == h) {
+        if (graph->num_vertices() > MAX_GRAPH_VERTICES) {
+          graph->clear();
+          out->too_large = 1;
+          out->split_angles.assign(static_cast<size_t>(nsplits) + 1, 0);
+          out->split_non_planar.clear();
+          out->tax2vertex.assign(static_cast<size_t>(ntax) + 1, nullptr);
+          out->vertices.assign(1, nullptr);
+          return 0;
+        }
         build.insert_non_planar(p);
+      }
   if (reduce && planar_nontrivial)
     graph->delete_superflouous_vertices();
   for (int p = 1; p <= nsplits; p++)

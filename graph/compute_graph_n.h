@@ -35,12 +35,19 @@ struct tGraphBuildResult {
   std::vector<tVertex*> tax2vertex;   // 1..ntax, the vertex of each taxon
   std::vector<int> translate;         // 1..ntax, that vertex's number
   int valid = 0;                      // 0 when there was nothing to build
+  int too_large = 0;                  // 1 when refused for its size (graph left empty)
 };
+
+// Each split that is not an interval of the cycle doubles the part of the
+// graph between its two sides' hulls, so many crossing splits of that kind
+// grow the graph exponentially. The construction stops once the graph has
+// this many vertices while such splits are still to come.
+constexpr int MAX_GRAPH_VERTICES = 50000;
 
 // Clears graph and builds it from splits (which should carry its cycle; a
 // missing or broken cycle is replaced by the order 1..ntax). to_scale: band
 // length = weight (1) or 1.0 (0); reduce: tidy loops and boxes. Fills out;
-// returns 1.
+// returns 1, or 0 (out->too_large set, graph empty) past MAX_GRAPH_VERTICES.
 int compute_graph(tSplitsGraph* graph, const tSplitsSystem* splits, int reduce, int to_scale,
                   tGraphBuildResult* out);
 

@@ -42,7 +42,17 @@ void tSplitsGraphBlk::compute(tTaxaBlk* taxa, tAssumptionsBlk* assumptions, tSpl
   if (ok && have_splits && update.check(16)) {
     zoom = 0.0;
     message("Computing QV_GRAPH from QV_SPLITS:");
-    compute_graph(splits->get_splits_system(), assumptions->reduce_graph);
+    if (!compute_graph(splits->get_splits_system(), assumptions->reduce_graph)) {
+      message(" more than %d vertices: not drawn\n", MAX_GRAPH_VERTICES);
+      warning("The splits graph would have more than %d vertices: too many splits that cross and are not "
+              "arcs of one circle (for a consensus network, raise the threshold)",
+              MAX_GRAPH_VERTICES);
+      note_failure();
+      clear();
+      init();
+      update.unpost(16);
+      return;
+    }
     message(" %d vertices and %d edges\n", nvertices, nedges);
     compute_bbox();
     compute_scalebar();
@@ -85,7 +95,7 @@ int tSplitsGraphBlk::compute_graph(const tSplitsSystem* splits, int reduce)
   if (static_cast<int>(tax2vertex.size()) < ntax + 1)
     tax2vertex.resize(ntax + 1, nullptr);
   _valid = r.valid;
-  return 1;
+  return r.too_large ? 0 : 1;
 }
 
 // ---------------------------------------------------------------- derived data

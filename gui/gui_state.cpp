@@ -154,6 +154,12 @@ tStateAnswer gui_state(tDocument& doc, const std::string& key)
     r.text = flag(doc.splits->valid());
   else if (key == "qv_graph")
     r.text = flag(g.valid());
+  else if (key == "trees")
+    r.text = flag(doc.trees->valid());
+  else if (key == "consensus_threshold")
+    r.text = av ? string_printf("%G", a.consensus_threshold) : "0.33";
+  else if (key == "consensus_weight")
+    r.text = av ? upper(a.consensus_weight) : "FREQUENCY";
   else if (key == "qv_spectra")
     r.text = flag(doc.spectra->valid());
   else if (key == "qv_assumptions")

@@ -24,6 +24,8 @@ set var_label_tag ""
 set var_info_string ""
 set var_transform none
 set var_method none
+set var_consensus_threshold 0.33
+set var_consensus_weight FREQUENCY
 set var_filename foo.nex
 set var_buffer $SPLITS_DIR/splits.buf
 set var_vertices none
@@ -472,9 +474,22 @@ $m add checkbutton -label "Force Triangle Inequalities" -variable var_forcetri -
 
 set m .menubar.method
 foreach {label value} {"Split Decomposition" DSPLITS "Parsimony Splits" PSPLITS "Spectral Splits" SPECTRAL
-                       "Buneman Tree" DTREE P-Tree PTREE "Spectral Tree" STREE "Neighbor-Net" NNET} {
+                       "Buneman Tree" DTREE P-Tree PTREE "Spectral Tree" STREE "Neighbor-Net" NNET
+                       "Consensus Network" CONSENSUS} {
     $m add radiobutton -label $label -variable var_method -value $value \
         -command [list qv_cmd "assume method=[string tolower $value]"]
+}
+$m add cascade -label "Consensus Threshold" -menu $m.threshold
+$m add cascade -label "Consensus Weight" -menu $m.weight
+menu $m.threshold -title "QV:Threshold"
+foreach value {0.1 0.33 0.5} {
+    $m.threshold add radiobutton -label $value -variable var_consensus_threshold -value $value \
+        -command [list qv_cmd "assume consensus_threshold=$value"]
+}
+menu $m.weight -title "QV:Weight"
+foreach {label value} {Frequency FREQUENCY "Mean Length" MEAN "Median Length" MEDIAN} {
+    $m.weight add radiobutton -label $label -variable var_consensus_weight -value $value \
+        -command [list qv_cmd "assume consensus_weight=[string tolower $value]"]
 }
 $m add separator
 $m add checkbutton -label "Bootstrap..." -variable var_show_bootswin -command {show_window .boots var_show_bootswin}
@@ -1377,6 +1392,8 @@ proc update_state {} {
     }
     set_entries .menubar.method [on_off [expr {$chars && $ntax < 20}]] {"Spectral Splits" "Spectral Tree"}
     set_entries .menubar.method [on_off [expr {$chars || $dists}]] {"Split Decomposition" "Buneman Tree" "Neighbor-Net"}
+    set_entries .menubar.method [on_off [expr {[qv_state trees] == 1}]] \
+        {"Consensus Network" "Consensus Threshold" "Consensus Weight"}
 
     set s [on_off $dists]
     set_entries .menubar.options $s {"Force Triangle Inequalities"}
@@ -1397,7 +1414,7 @@ proc update_state {} {
 proc update_menus {} {
     global var_exclude_gaps var_exclude_missing var_exclude_nonparsimony var_transform
     global var_edge_transform var_forcetri var_method var_vertices var_edges var_to_scale
-    global var_info_string var_selection
+    global var_info_string var_selection var_consensus_threshold var_consensus_weight
     set var_exclude_gaps [qv_state exclude_gaps]
     set var_exclude_missing [qv_state exclude_missing]
     set var_exclude_nonparsimony [qv_state exclude_nonparsimony]
@@ -1405,6 +1422,8 @@ proc update_menus {} {
     set var_edge_transform [qv_state edge_transform]
     set var_forcetri [qv_state force_metric]
     set var_method [qv_state method]
+    set var_consensus_threshold [qv_state consensus_threshold]
+    set var_consensus_weight [qv_state consensus_weight]
     set var_vertices [qv_state taxlabels]
     set var_edges [qv_state splitlabels]
     set var_to_scale [qv_state to_scale]

@@ -489,6 +489,33 @@ const char* tNexusInput::NextLineToken()
   return token.c_str();
 }
 
+bool tNexusInput::ReadRawToSemicolon(std::string* text)
+{
+  text->clear();
+  if (in_error)
+    return false;
+  if (fresh_source)
+    read_next_char();
+  int depth = 0;
+  bool quoted = false;
+  while (cur_char != EOF) {
+    const char c = static_cast<char>(cur_char);
+    if (quoted)
+      quoted = c != '\'';
+    else if (depth > 0)
+      depth += c == '[' ? 1 : c == ']' ? -1 : 0;
+    else if (c == '[')
+      depth = 1;
+    else if (c == '\'')
+      quoted = true;
+    else if (c == ';')
+      return true;
+    *text += c;
+    read_next_char();
+  }
+  return false;
+}
+
 void tNexusInput::SkipToSemiColon()
 {
   while (cur_char != EOF && cur_char != ';')

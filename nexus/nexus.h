@@ -48,6 +48,10 @@ public:
   // The rest of the current line as one token (comments skipped), without
   // crossing the line end or a ";"; null at the end of input.
   const char* NextLineToken();
+  // The text from behind the current token up to the next ";" outside quotes
+  // and comments, as written (comments and quotes kept); the ";" stays to be
+  // read as the next token. False when the input ends first.
+  bool ReadRawToSemicolon(std::string* text);
   void SkipToSemiColon();
   void SkipToEndOfLine();
   // Null restores the default set.

@@ -19,4 +19,5 @@ list(APPEND QV_CORE_SOURCES
   splits/splits_sort.cpp
   splits/splits_sys.cpp
   splits/packed_splits.cpp
+  splits/consensus.cpp
 )

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "blocks/blk_trees.h"
 #include "document/document.h"
 #include "nexus/nexus.h"
 #include "tests/support/run.h"
@@ -47,6 +48,8 @@ std::string table_entry(const std::string& dir, const std::string& name)
       entry << "distances " << doc.distances->get_ntax();
     else
       entry << "no data";
+    if (doc.trees->valid())
+      entry << ", trees " << doc.trees->get_ntrees();
     entry << "\n";
   }
   // Repeats of one message are counted, so that other messages still show.

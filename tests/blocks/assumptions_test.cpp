@@ -205,7 +205,7 @@ TEST_F(AssumptionsBlock, SyntaxErrorsNameTheStatementAndKeepEarlierSettings)
     {" max_width=-1;", "QV_ASSUMPTIONS", "Usage: MAX_WIDTH =number"},
     {" threshold=-0.5;", "QV_ASSUMPTIONS", "Usage: THRESHHOLD=non-negative-number;"},
     {" method=upgma;", "QV_ASSUMPTIONS-method",
-     "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NNET|NONE};"},
+     "Usage: METHOD={DSPLITS|PSPLITS|LSPLITS|SPECTRAL|WCSPLITS|DTREE|PTREE|LTREE|STREE|WCTREE|NNET|CONSENSUS|TREE [N=number]|NONE};"},
     {" method=dtree greedy_tree;", "QV_ASSUMPTIONS-method", "Missing ';'"},
     {" edge_transform=fm_matrix;", "QV_ASSUMPTIONS",
      "Usage: EDGE_TRANSFORM ={NONE|AVERAGE|LEAST_SQUARES|FP_POW1|FP_POW2"},

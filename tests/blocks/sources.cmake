@@ -7,6 +7,7 @@ list(APPEND QV_TEST_SOURCES
   tests/blocks/sets_test.cpp
   tests/blocks/splits_test.cpp
   tests/blocks/taxa_test.cpp
+  tests/blocks/trees_test.cpp
   tests/blocks/splitsgraph_test.cpp
   tests/blocks/spectra_test.cpp
 )

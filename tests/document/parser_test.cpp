@@ -122,14 +122,14 @@ TEST(Parser, ForeignBlocksComeBackOnSaveOnly)
   tCaptureScope capture;
   tTempDir dir;
   tDocument doc;
-  const std::vector<std::string> foreign = {"BEGIN trees; [c;] tree t = (a,b,'c d');\nEND;", "begin PAUP;end;"};
+  const std::vector<std::string> foreign = {"BEGIN notes; [c;] text taxon=a text='c d';\nEND;", "begin PAUP;end;"};
   doc.read_string((THREE_TAXA + foreign[0] + " " + foreign[1]).c_str());
   EXPECT_EQ(doc.get_foreign_blocks(), foreign);
-  EXPECT_NE(capture.fe.logged.find("NEXUS warning: Unknown block type: trees\n(Skipping to end of block)\n"),
+  EXPECT_NE(capture.fe.logged.find("NEXUS warning: Unknown block type: notes\n(Skipping to end of block)\n"),
             std::string::npos);
-  EXPECT_EQ(shown(doc, "").find("trees"), std::string::npos) << "SHOW is as it was";
+  EXPECT_EQ(shown(doc, "").find("notes"), std::string::npos) << "SHOW is as it was";
   doc.read_string(("save taxa " + dir.file("part.nex")).c_str());
-  EXPECT_EQ(read_text_file(dir.file("part.nex")).find("trees"), std::string::npos);
+  EXPECT_EQ(read_text_file(dir.file("part.nex")).find("notes"), std::string::npos);
   doc.read_string(("save " + dir.file("whole.nex")).c_str());
   const std::string whole = read_text_file(dir.file("whole.nex"));
   const std::string tail = "END;\n" + foreign[0] + "\n" + foreign[1] + "\n";

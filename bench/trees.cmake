@@ -1,0 +1,1 @@
+qv_bench(trees bench/bench_trees.cpp)
