@@ -17,13 +17,6 @@
 
 namespace {
 
-class tQuiet : public tFrontEnd {
-public:
-  void log(const char*) override {}
-  void show_warning(const char*) override {}
-  void show_fatal(const char* text) override { std::fprintf(stderr, "Fatal Error: %s\n", text); }
-};
-
 std::string alignment(int ntax, int nchar)
 {
   ref_srand(12345);
@@ -65,7 +58,7 @@ std::string write_temp(const std::string& text)
 
 int main()
 {
-  tQuiet quiet;
+  tQuietFrontEnd quiet;
   set_front_end(&quiet);
   const int nchar = 10000;
 

@@ -19,13 +19,6 @@
 
 namespace {
 
-class tQuiet : public tFrontEnd {
-public:
-  void log(const char*) override {}
-  void show_warning(const char*) override {}
-  void show_fatal(const char* text) override { std::fprintf(stderr, "Fatal Error: %s\n", text); }
-};
-
 // A random tree as Newick text, taxa by number, rooted at its first inner node.
 std::string newick_text(int n)
 {
@@ -67,7 +60,7 @@ long peak_rss_mb()
 
 int main()
 {
-  tQuiet quiet;
+  tQuietFrontEnd quiet;
   set_front_end(&quiet);
   const int ntax = 100, ntrees = 10000;
   ref_srand(7);

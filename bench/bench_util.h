@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/message.h"
 #include "core/random.h"
 
 // Runs `work` `repeat` times and returns the best wall-clock time in seconds.
@@ -33,6 +34,14 @@ inline void report(const char* name, const char* size, double seconds)
   std::printf("%-28s %-18s %10.4f s\n", name, size, seconds);
   std::fflush(stdout);
 }
+
+// Benchmarks show only their figures and a fatal error.
+class tQuietFrontEnd : public tFrontEnd {
+public:
+  void log(const char*) override {}
+  void show_warning(const char*) override {}
+  void show_fatal(const char* text) override { std::fprintf(stderr, "Fatal Error: %s\n", text); }
+};
 
 inline double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
 
