@@ -590,8 +590,11 @@ tParser::tStep tParser::begin()
     return STOP;
   }
   const std::string name = in->CurrentToken();
-  // A TREES block is held until we know whether all its trees were taken.
-  if (known_block(name.c_str()) && !doc->trees->compare_name(name.c_str()))
+  // TREES and character blocks are held until we know whether they were
+  // taken whole.
+  const bool held = doc->trees->compare_name(name.c_str()) || doc->characters->compare_name(name.c_str()) ||
+                    same_token(name.c_str(), "DATA");
+  if (known_block(name.c_str()) && !held)
     in->EndCapture();
   bool foreign = false;
   const char* n = name.c_str();
@@ -609,6 +612,8 @@ tParser::tStep tParser::begin()
     taxa_in_stream = true;
   } else if (doc->characters->compare_name(n) || same_token(n, "DATA")) {
     characters_block(n);
+    // A block skipped or refused would be lost on saving: it keeps its own words.
+    foreign = char_block_used != char_blocks || !doc->characters->valid();
   } else if (doc->distances->compare_name(n)) {
     if (doc->distances->read(in, taxa)) {
       update.unpost(4);

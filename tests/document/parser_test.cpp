@@ -143,6 +143,30 @@ TEST(Parser, ForeignBlocksComeBackOnSaveOnly)
   EXPECT_TRUE(doc.get_foreign_blocks().empty());
 }
 
+// A character block that is skipped (another one is in use) or refused is
+// written back in its own words, and reads back the same way.
+TEST(Parser, CharacterBlocksNotUsedAreKept)
+{
+  tCaptureScope capture;
+  tTempDir dir;
+  const std::vector<std::string> kept = {
+      "BEGIN CHARACTERS; DIMENSIONS NCHAR=2; FORMAT DATATYPE=MIXED(DNA:1,STANDARD:2); MATRIX a A0 b C1 'c d' G1; END;",
+      "begin characters; dimensions nchar=2; format datatype=dna; matrix a GG b GT 'c d' TT; end;"};
+  tDocument doc;
+  doc.read_string((std::string(THREE_TAXA) + kept[0] +
+                   "begin characters; dimensions nchar=3; format datatype=dna; matrix a ACG b ACT 'c d' AGT; end;" +
+                   kept[1])
+                      .c_str());
+  ASSERT_EQ(doc.characters->get_nchar(), 3);
+  EXPECT_EQ(doc.get_foreign_blocks(), kept);
+  const std::string file = dir.file("saved.nex");
+  doc.read_string(("save " + file).c_str());
+  tDocument again;
+  again.read_file(file.c_str());
+  EXPECT_EQ(again.characters->get_nchar(), 3);
+  EXPECT_EQ(again.get_foreign_blocks(), kept);
+}
+
 TEST(Parser, CommandsBlockRunsNestedStreams)
 {
   tCaptureScope capture;
