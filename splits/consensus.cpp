@@ -13,7 +13,7 @@
 #include "splits/splits_sys.h"
 
 tSplitCounter::tSplitCounter(int ntax, bool keep_lengths)
-    : ntax(ntax), words((ntax + 63) / 64), keep_lengths(keep_lengths)
+    : words((ntax + 63) / 64), keep_lengths(keep_lengths)
 {
   const int rest = ntax % 64;
   last_mask = rest == 0 ? ~uint64_t(0) : (uint64_t(1) << rest) - 1;

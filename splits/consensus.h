@@ -53,7 +53,6 @@ public:
   std::vector<tConsensusSplit> consensus(double threshold, tConsensusWeight weight) const;
 
 private:
-  int ntax;
   int words;
   uint64_t last_mask;
   bool keep_lengths;

@@ -1,6 +1,7 @@
 // libFuzzer target for the NEXUS reader and the command language: each
 // input goes to a fresh document, as a file when it starts with '#' and as
 // typed commands otherwise.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,12 +14,21 @@
 
 namespace {
 
+std::chrono::steady_clock::time_point g_input_start;
+
 // Warnings do not wait for anyone; a fatal error is a finding, so it aborts
-// where libFuzzer can see it instead of exiting quietly.
+// where libFuzzer can see it instead of exiting quietly. A long computation
+// the input asks for (a bootstrap of a billion runs) is cancelled after a
+// second, as a user would: what is looked for is a computation that cannot
+// be stopped.
 class tFuzzFrontEnd : public tFrontEnd {
 public:
   void log(const char*) override {}
   void show_warning(const char*) override {}
+  bool progress(const char*, int, int) override
+  {
+    return std::chrono::steady_clock::now() - g_input_start < std::chrono::seconds(1);
+  }
   void show_fatal(const char* text) override
   {
     std::fprintf(stderr, "Fatal Error: %s\n", text);
@@ -87,6 +97,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+  g_input_start = std::chrono::steady_clock::now();
   feed_untrusted_input(data, size);
   clean_scratch();
   return 0;
