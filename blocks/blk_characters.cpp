@@ -595,6 +595,7 @@ int tCharactersBlk::read_charweights(tNexusInput* in)
 int tCharactersBlk::read_matrix_command(tNexusInput* in, tTaxaBlk* taxa)
 {
   _valid = 0;
+  _held = false;
   // A block without FORMAT holds standard data.
   if (datatype.empty())
     set_datatype("STANDARD");
@@ -625,6 +626,7 @@ int tCharactersBlk::read_matrix_command(tNexusInput* in, tTaxaBlk* taxa)
     return in->Error("Characters-Matrix", "Missing ';'?");
 
   _valid = 1;
+  _held = true;
   if (nchar > PROGRESS_NCHAR)
     message("\n");
   show_info();
@@ -877,7 +879,7 @@ int tCharactersBlk::read_matrix_interleave_transpose(tNexusInput* in)
 
 int tCharactersBlk::print(int show_matrix, tNexusOutput* out, const tTaxaBlk* taxa) const
 {
-  if (!_valid) {
+  if (!_valid && !_held) {
     message("No valid CHARACTERS block\n");
     return 0;
   }

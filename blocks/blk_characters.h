@@ -48,6 +48,9 @@ public:
 
   // ---- block protocol
   int valid() const { return _valid; }
+  // A matrix was read, perhaps of no use for analysis (all sites constant
+  // among the active taxa): it is still the user's data, and saved.
+  bool holds_matrix() const { return _held; }
   bool compare_name(const char* name) const;
   void show_usage() const;
   void show_info() const;
@@ -119,6 +122,7 @@ public:
 
 private:
   int _valid = 0;
+  bool _held = false;
   int ntax = 0;
   int nchar = 0;
   int active_nchar = 0;

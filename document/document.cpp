@@ -126,7 +126,7 @@ void tDocument::print_nexus(tNexusOutput* out)
   out->Write(comments);
   if (taxa->valid())
     taxa->print(out);
-  if (characters->valid())
+  if (characters->valid() || characters->holds_matrix())
     characters->print(1, out, taxa.get());
   if (distances->valid())
     distances->print(out, taxa.get());

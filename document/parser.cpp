@@ -613,7 +613,7 @@ tParser::tStep tParser::begin()
   } else if (doc->characters->compare_name(n) || same_token(n, "DATA")) {
     characters_block(n);
     // A block skipped or refused would be lost on saving: it keeps its own words.
-    foreign = char_block_used != char_blocks || !doc->characters->valid();
+    foreign = char_block_used != char_blocks;
   } else if (doc->distances->compare_name(n)) {
     if (doc->distances->read(in, taxa)) {
       update.unpost(4);

@@ -165,6 +165,15 @@ TEST(Parser, CharacterBlocksNotUsedAreKept)
   again.read_file(file.c_str());
   EXPECT_EQ(again.characters->get_nchar(), 3);
   EXPECT_EQ(again.get_foreign_blocks(), kept);
+
+  // A matrix of no use for analysis (every site constant) is saved all the same.
+  tDocument constant;
+  constant.read_string((std::string(THREE_TAXA) + kept[1].substr(0, kept[1].find("matrix")) +
+                        "matrix a GT b GT 'c d' GT; end;")
+                           .c_str());
+  ASSERT_FALSE(constant.characters->valid());
+  constant.read_string(("save " + file).c_str());
+  EXPECT_NE(read_text_file(file).find("'c d'   GT\n"), std::string::npos) << read_text_file(file);
 }
 
 TEST(Parser, CommandsBlockRunsNestedStreams)
