@@ -26,7 +26,8 @@ template <class tOp> int combine(unsigned char* out, const unsigned char* a, con
     const uint64_t w = op(wa, wb) & LOW_BITS;
     if (out)
       std::memcpy(out + x, &w, sizeof w);
-    count += __builtin_popcountll(w);
+    // The members are one bit a byte: the product sums the bytes into the top one.
+    count += static_cast<int>((w * LOW_BITS) >> 56);
   }
   for (; x <= n; x++) {
     const unsigned char w = static_cast<unsigned char>(op(uint64_t(a[x]), uint64_t(b[x])) & 1u);

@@ -254,19 +254,36 @@ void tSplitsGraph::determine_sets(tSet& A, tSet& convA, tSet& B, tSet& convB, tS
     if (has_taxon_outside(v->taxa, S))
       B.insert(k);
   }
+  // The union of the shortest paths between members of X, closed to its
+  // hull. Every edge of colour c crosses split c, so a vertex lies on such a
+  // path exactly when it sides with X on each split that X does not cross:
+  // one search from X through those vertices, instead of a walk per pair.
   auto hull = [&](const tSet& X, tSet& conv) {
     conv.copy(0, &X);
-    tSet visited(n);
-    tSet s_usable;
-    for (int x = X.first_element(0); x; x = X.next_element(0, x))
-      for (int y = X.next_element(0, x); y; y = X.next_element(0, y)) {
-        const tVertex* vx = num2vert[static_cast<size_t>(x)];
-        const tVertex* vy = num2vert[static_cast<size_t>(y)];
-        visited.make_emptyset();
-        s_usable.make_xor_N(&vx->splits, &vy->splits);
-        compute_conv(vx, vy, s_usable, visited);
-        conv.union_with(0, &visited);
+    const int x0 = X.first_element(0);
+    if (!x0)
+      return;
+    tSet all_in, any_in;
+    all_in.copy(0, &num2vert[static_cast<size_t>(x0)]->splits);
+    any_in.copy(0, &all_in);
+    std::vector<const tVertex*> queue;
+    for (int x = x0; x; x = X.next_element(0, x)) {
+      const tVertex* v = num2vert[static_cast<size_t>(x)];
+      all_in.intersect_with(0, &v->splits);
+      any_in.union_with(0, &v->splits);
+      queue.push_back(v);
+    }
+    for (size_t q = 0; q < queue.size(); q++) {
+      const tVertex* v = queue[q];
+      for (int k = 1; k <= v->list.num(); k++) {
+        const tVertex* u = v->list.get(k)->other(v);
+        if (conv.is_element(u->num) || u->splits.intersection_size(1, &any_in) != 0 ||
+            all_in.intersection_size(1, &u->splits) != 0)
+          continue;
+        conv.insert(u->num);
+        queue.push_back(u);
       }
+    }
   };
   hull(A, convA);
   close_convex(convA, num2vert);

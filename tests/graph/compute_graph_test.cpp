@@ -312,6 +312,59 @@ TEST(ComputeGraph, GeneratedSystemsGiveWellFormedGraphs)
   EXPECT_TRUE(some_reduction);
 }
 
+// The hulls of determine_sets are the smallest sets holding their vertices
+// that contain every shortest path between two of their members, the walk
+// of compute_conv giving the paths of one pair.
+TEST(ComputeGraph, HullsAreClosedUnderTheWalksBetweenTheirMembers)
+{
+  std::mt19937 rng(777);
+  int hulls_beyond_ends = 0;
+  for (int round = 0; round < 40; round++) {
+    const int n = 6 + round % 6;
+    tSplitsSystem sys;
+    sys.set_ntax(n);
+    const V order = random_order(n, rng);
+    set_cycle(sys, order);
+    add_trivial_splits(sys, rng);
+    add_random_splits(sys, order, 2 + round % 7, false, rng);
+    tSplitsGraph g;
+    tGraphBuildResult r;
+    ASSERT_EQ(compute_graph(&g, &sys, 0, 0, &r), 1);
+    const std::vector<tVertex*> num2vert = g.set_num2vert();
+    const int nv = g.num_vertices();
+    auto closure = [&](const tSet& X) {
+      tSet C;
+      C.copy(0, &X);
+      for (bool grown = true; grown;) {
+        grown = false;
+        for (int x = C.first_element(0); x; x = C.next_element(0, x))
+          for (int y = C.next_element(0, x); y; y = C.next_element(0, y)) {
+            tSet visited(nv), usable;
+            usable.make_xor_N(&num2vert[static_cast<size_t>(x)]->splits, &num2vert[static_cast<size_t>(y)]->splits);
+            g.compute_conv(num2vert[static_cast<size_t>(x)], num2vert[static_cast<size_t>(y)], usable, visited);
+            if (C.intersection_size(0, &visited) != visited.size()) {
+              C.union_with(0, &visited);
+              grown = true;
+            }
+          }
+      }
+      return C;
+    };
+    for (int k = 0; k < 5; k++) {
+      tSet S(n);
+      for (int t = 1; t <= n; t++)
+        if (rng() % 2)
+          S.insert(t);
+      tSet A, convA, B, convB, D;
+      g.determine_sets(A, convA, B, convB, D, num2vert, S);
+      const tSet hullA = closure(A), hullB = closure(B);
+      EXPECT_TRUE(convA.equal(&hullA) && convB.equal(&hullB)) << "round " << round << " set " << k;
+      hulls_beyond_ends += convA.size() > A.size();
+    }
+  }
+  EXPECT_GT(hulls_beyond_ends, 0);
+}
+
 TEST(ComputeGraph, UnusableCycleFallsBackToTaxonOrder)
 {
   tSplitsSystem sys;
