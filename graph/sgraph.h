@@ -162,6 +162,9 @@ public:
                     const std::vector<tVertex*>& num2vert, double angle, double distance);
   void determine_sets(tSet& A, tSet& convA, tSet& B, tSet& convB, tSet& D, const std::vector<tVertex*>& num2vert,
                       const tSet& S, const std::vector<char>* labelled = nullptr) const;
+  // The vertices on the shortest paths from v to target, by a walk that
+  // crosses each split of s_usable at most once. determine_sets gets the
+  // union of these for all pairs in one search instead.
   void compute_conv(const tVertex* v, const tVertex* target, tSet& s_usable, tSet& visited) const;
   void determine_sets_trivial_split(tSet& convA, tSet& vA, tSet& vB, tSet& D, const std::vector<tVertex*>& num2vert,
                                     const tSet& S) const;

@@ -4,9 +4,15 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/progress.h"
+
 namespace {
 
 inline size_t at(int n, int a, int b) { return static_cast<size_t>(a) * static_cast<size_t>(n) + static_cast<size_t>(b); }
+
+// Shown as the splits weighted so far of those known to be wanted; the
+// solve is not a place to stop.
+const char* const LEAST_SQUARES = "Neighbor-Net least squares";
 
 } // namespace
 
@@ -131,6 +137,7 @@ public:
           if (!free[s] && scale[s] * g[s] < -tol)
             wanted.push_back(s);
         }
+      progress(LEAST_SQUARES, static_cast<int>(nfree), static_cast<int>(nfree + wanted.size()));
       if (wanted.empty() && target <= tol)
         break;
       const size_t take = std::min(wanted.size(), std::max(nfree, static_cast<size_t>(n)));
@@ -375,6 +382,7 @@ public:
           if (!held[s] && w[s] == 0.0 && scale[s] * g[s] < -tol)
             wanted.push_back(s);
         }
+      progress(LEAST_SQUARES, static_cast<int>(F.size()), static_cast<int>(F.size() + wanted.size()));
       if (wanted.empty()) {
         done = true;
         break;

@@ -7,6 +7,7 @@
 #include "blocks/blk_distances.h"
 #include "core/auxilary.h"
 #include "core/message.h"
+#include "core/progress.h"
 #include "core/sets.h"
 #include "splits/circular_nnls.h"
 #include "splits/splits_decomp.h"
@@ -41,8 +42,12 @@ public:
 
   std::vector<int> ordering()
   {
-    while (active.size() > 3)
+    // Progress only: half an ordering is no result, so a stop request
+    // takes effect after the method.
+    while (active.size() > 3) {
+      progress("Neighbor-Net ordering", n - static_cast<int>(active.size()), n - 3);
       join_step();
+    }
     return expand();
   }
 

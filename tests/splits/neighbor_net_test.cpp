@@ -226,8 +226,19 @@ TEST(NeighborNet, ExactTreeMetricGivesBackTheTree)
   }
 }
 
+// Also: both stages show how far they are, never past their total.
 TEST(NeighborNet, NoisyDistancesGiveArcsOfTheCycle)
 {
+  struct tProgressLog : tCaptureFrontEnd {
+    std::map<std::string, int> reports;
+    bool progress(const char* step, int done, int total) override
+    {
+      EXPECT_TRUE(0 <= done && done <= total) << step << " " << done << " of " << total;
+      reports[step]++;
+      return true;
+    }
+  } fe;
+  tFrontEnd* before = set_front_end(&fe);
   ref_srand(9);
   for (int n : {1, 2, 3, 4, 12, 40}) {
     std::vector<double> d(static_cast<size_t>(n) * n, 0.0);
@@ -237,6 +248,9 @@ TEST(NeighborNet, NoisyDistancesGiveArcsOfTheCycle)
     const tListing got = run(n, d);
     EXPECT_LE(static_cast<int>(got.size()), n * (n - 1) / 2);
   }
+  set_front_end(before);
+  EXPECT_GE(fe.reports["Neighbor-Net ordering"], 37);
+  EXPECT_GT(fe.reports["Neighbor-Net least squares"], 0);
 }
 
 TEST(NeighborNet, UnknownDistanceIsRefused)
