@@ -4,6 +4,7 @@
 // combines them in order.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -53,9 +54,10 @@ private:
   std::condition_variable start, finished;
   const std::function<void(size_t, int)>* job = nullptr;
   size_t job_count = 0, job_chunk = 1, next = 0;
-  unsigned long generation = 0;
-  int busy = 0;
-  bool closing = false;
+  // Changed under the lock; read without it while waiting briefly.
+  std::atomic<unsigned long> generation{0};
+  std::atomic<int> busy{0};
+  std::atomic<bool> closing{false};
   std::exception_ptr failure;
 
   void helper(int lane);

@@ -361,12 +361,13 @@ template <bool buneman> double tQuartetScan::scan_rows(int t, double drop)
   return buneman ? value : 0.5 * value;
 }
 
-template <bool buneman> double tQuartetScan::scan_pairs(int t, const unsigned char* inA, double drop)
+template <bool buneman>
+double tQuartetScan::scan_pairs(int t, const unsigned char* inA, double drop, int part, int parts)
 {
   const double* dt = row(t);
   const size_t to = static_cast<size_t>(t) + 1;
   double value = buneman ? 1000000.0 : 100000.0;
-  for (size_t i = 0; i < B.size(); i++) {
+  for (size_t i = static_cast<size_t>(part); i < B.size(); i += static_cast<size_t>(parts)) {
     const int b1 = B[i];
     const double* r1 = row(b1);
     for (size_t k = i; k < B.size(); k++) {
@@ -390,14 +391,15 @@ template <bool buneman> double tQuartetScan::scan_pairs(int t, const unsigned ch
   return buneman ? value : 0.5 * value;
 }
 
-template <bool buneman> double tQuartetScan::scan_full_rows(int t, const unsigned char* inA, double drop)
+template <bool buneman>
+double tQuartetScan::scan_full_rows(int t, const unsigned char* inA, double drop, int part, int parts)
 {
   const double* rt = row(t);
   const size_t to = static_cast<size_t>(t) + 1;
   double value = buneman ? 1000000.0 : 100000.0;
   for (int a1 : A) {
     const double* ra = row(a1);
-    for (int b1 = 1; b1 < t; b1++) {
+    for (int b1 = 1 + part; b1 < t; b1 += parts) {
       if (inA[b1])
         continue;
       const double* rb = row(b1);
@@ -427,11 +429,14 @@ constexpr uint64_t ONES = 0x0101010101010101ULL;
 } // namespace
 
 template <bool buneman>
-double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
+double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint, int part, int parts)
 {
   if (rejected_by_witness<buneman>(t, inA, a_hint))
     return 0.0;
   if (!flat->tame) {
+    // Not shared out: the first part scans everything.
+    if (part > 0)
+      return HUGE_VAL;
     prepare(t, inA);
     return scan_rows<buneman>(t, drop);
   }
@@ -472,17 +477,18 @@ double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size
     if (small)
       listed.push_back(x);
   }
-  return pairs ? scan_pairs<buneman>(t, inA, drop) : scan_full_rows<buneman>(t, inA, drop);
+  return pairs ? scan_pairs<buneman>(t, inA, drop, part, parts) : scan_full_rows<buneman>(t, inA, drop, part, parts);
 }
 
-double tQuartetScan::isolation(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
+double tQuartetScan::isolation(int t, const unsigned char* inA, double drop, int size_a, int a_hint, int part,
+                               int parts)
 {
-  return scan<false>(t, inA, drop, size_a, a_hint);
+  return scan<false>(t, inA, drop, size_a, a_hint, part, parts);
 }
 
-double tQuartetScan::buneman(int t, const unsigned char* inA, double drop, int size_a, int a_hint)
+double tQuartetScan::buneman(int t, const unsigned char* inA, double drop, int size_a, int a_hint, int part, int parts)
 {
-  return scan<true>(t, inA, drop, size_a, a_hint);
+  return scan<true>(t, inA, drop, size_a, a_hint, part, parts);
 }
 
 namespace {
@@ -497,14 +503,15 @@ struct tLevel {
 
   size_t count() const { return weights.size(); }
   const unsigned char* side(size_t s) const { return sides.data() + s * stride; }
-  unsigned char* append(double w, int size, int out)
+  // `count` splits, to be filled in through side() and the tables.
+  void resize(size_t count)
   {
-    weights.push_back(w);
-    sizes.push_back(size);
-    outs.push_back(out);
-    sides.resize(weights.size() * stride, 0);
-    return sides.data() + (weights.size() - 1) * stride;
+    weights.resize(count);
+    sizes.resize(count);
+    outs.resize(count);
+    sides.resize(count * stride);
   }
+  unsigned char* side(size_t s) { return sides.data() + s * stride; }
   void reset(size_t new_stride)
   {
     stride = new_stride;
@@ -549,6 +556,36 @@ int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA, 
 // Levels with less work than this are scanned on the calling thread alone.
 constexpr size_t PARALLEL_WORK = 1 << 14;
 
+// A candidate whose whole scan takes more quartets than this is shared out
+// in parts of about this many, at most four a lane.
+constexpr double PART_QUARTETS = 1 << 15;
+
+// Into how many parts the scan of candidate c of level t is cut.
+int scan_parts(const tLevel& previous, size_t c, int t, int lanes)
+{
+  const double a = c == 0 ? 1 : c % 2 == 1 ? previous.sizes[(c - 1) / 2] + 1 : t - previous.sizes[(c - 1) / 2];
+  const double b = t - a;
+  // The smaller side is listed: pairs of B against every a1, or each a1
+  // against the pairs of B.
+  const double quartets = a > b ? 0.5 * b * b * t : 0.5 * a * b * b;
+  return static_cast<int>(std::min<double>(4.0 * lanes, std::max(1.0, quartets / PART_QUARTETS)));
+}
+
+// A split kept at a level: from split `from` of the level before (-1 for
+// the new trivial split), with or without the new taxon on its side.
+struct tKept {
+  double weight;
+  int size, out;
+  long from;
+  unsigned char with_t;
+};
+
+struct tPiece {
+  size_t c;
+  int part, parts;
+  double found;
+};
+
 } // namespace
 
 void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, tSplitIndex index)
@@ -564,6 +601,9 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
   std::vector<std::vector<unsigned char>> sides(scans.size(), std::vector<unsigned char>(static_cast<size_t>(ntax) + 1));
   std::vector<double> found;
   std::vector<int> near;
+  std::vector<int> parts_of;
+  std::vector<tPiece> pieces;
+  std::vector<tKept> kept;
 
   // Large systems take a while: the front end shows how far they are. The
   // levels are not a place to stop (half a system is no result), so a
@@ -586,17 +626,40 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
                         [dt](int x, int y) { return dt[x] < dt[y] || (dt[x] == dt[y] && x < y); });
       near.resize(keep);
     }
-    auto scan_candidate = [&](size_t c, int lane) {
+    auto scan_part = [&](size_t c, int lane, int part, int parts) {
       unsigned char* inA = sides[static_cast<size_t>(lane)].data();
       int a_member = 0;
       const int size_a = candidate_side(previous, c, t, inA, &a_member);
       tQuartetScan& scan = scans[static_cast<size_t>(lane)];
       scan.set_near(t, near.data(), near.size());
-      found[c] = index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member)
-                                                 : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member);
+      return index == tSplitIndex::isolation ? scan.isolation(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member, part, parts)
+                                             : scan.buneman(t, inA, SPLIT_WEIGHT_BOUND, size_a, a_member, part, parts);
     };
+    auto scan_candidate = [&](size_t c, int lane) { found[c] = scan_part(c, lane, 0, 1); };
     if (crew.lanes() > 1 && candidates * static_cast<size_t>(t) >= PARALLEL_WORK) {
-      crew.run(candidates, 8, scan_candidate, tcltk_update);
+      // A kept candidate costs its whole scan, and one large one can hold up
+      // a level. Large ones are cut into parts: the first part, run with the
+      // others, rejects most of them; the rest of those that survive are
+      // then shared out.
+      parts_of.assign(candidates, 1);
+      crew.run(candidates, 8, [&](size_t c, int lane) {
+        const int parts = flat->tame ? scan_parts(previous, c, t, crew.lanes()) : 1;
+        parts_of[c] = parts;
+        found[c] = scan_part(c, lane, 0, parts);
+      }, tcltk_update);
+      pieces.clear();
+      for (size_t c = 0; c < candidates; c++)
+        if (parts_of[c] > 1 && found[c] != 0.0)
+          for (int part = 1; part < parts_of[c]; part++)
+            pieces.push_back({c, part, parts_of[c], 0.0});
+      if (!pieces.empty()) {
+        crew.run(pieces.size(), 1, [&](size_t i, int lane) {
+          tPiece& p = pieces[i];
+          p.found = scan_part(p.c, lane, p.part, p.parts);
+        }, tcltk_update);
+        for (const tPiece& p : pieces)
+          found[p.c] = found[p.c] == 0.0 || p.found == 0.0 ? 0.0 : FMIN(found[p.c], p.found);
+      }
     } else {
       for (size_t c = 0; c < candidates; c++) {
         tcltk_update();
@@ -604,30 +667,39 @@ void incremental_splits(tSplitsSystem* splits, const tDistancesBlk* distances, t
       }
     }
 
-    // Kept in candidate order, each by its side with taxon 1 (normal form).
+    // Kept in candidate order, each by its side with taxon 1 (normal form):
+    // listed first, then copied, on every lane when there are many.
     current.reset(static_cast<size_t>(t) + 1);
-    if (found[0] > SPLIT_WEIGHT_BOUND) {
-      unsigned char* side = current.append(found[0], t - 1, t);
-      for (int x = 1; x < t; x++)
-        side[x] = 1;
-    }
+    kept.clear();
+    if (found[0] > SPLIT_WEIGHT_BOUND)
+      kept.push_back({found[0], t - 1, t, -1, 0});
     for (size_t s = 0; s < previous.count(); s++) {
-      const unsigned char* S = previous.side(s);
       const double wS = previous.weights[s];
-      double w = FMIN(found[2 * s + 1], wS);
-      if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w, previous.sizes[s] + 1, previous.outs[s]);
-        for (int x = 1; x < t; x++)
-          side[x] = S[x];
-        side[t] = 1;
-      }
-      w = FMIN(found[2 * s + 2], wS);
-      if (w > SPLIT_WEIGHT_BOUND) {
-        unsigned char* side = current.append(w, previous.sizes[s], previous.outs[s]);
-        for (int x = 1; x < t; x++)
-          side[x] = S[x];
-      }
+      const double with_t = FMIN(found[2 * s + 1], wS), without_t = FMIN(found[2 * s + 2], wS);
+      if (with_t > SPLIT_WEIGHT_BOUND)
+        kept.push_back({with_t, previous.sizes[s] + 1, previous.outs[s], static_cast<long>(s), 1});
+      if (without_t > SPLIT_WEIGHT_BOUND)
+        kept.push_back({without_t, previous.sizes[s], previous.outs[s], static_cast<long>(s), 0});
     }
+    current.resize(kept.size());
+    auto fill = [&](size_t k, int) {
+      const tKept& e = kept[k];
+      current.weights[k] = e.weight;
+      current.sizes[k] = e.size;
+      current.outs[k] = e.out;
+      unsigned char* side = current.side(k);
+      side[0] = 0;
+      if (e.from < 0)
+        std::memset(side + 1, 1, static_cast<size_t>(t - 1));
+      else
+        std::memcpy(side + 1, previous.side(static_cast<size_t>(e.from)) + 1, static_cast<size_t>(t - 1));
+      side[t] = e.with_t;
+    };
+    if (crew.lanes() > 1 && kept.size() * static_cast<size_t>(t) >= PARALLEL_WORK)
+      crew.run(kept.size(), 64, fill, [] {});
+    else
+      for (size_t k = 0; k < kept.size(); k++)
+        fill(k, 0);
     std::swap(previous, current);
   }
 

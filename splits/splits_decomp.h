@@ -65,9 +65,13 @@ public:
   // inA[1..t] (the others 0; inA[t] is 1). A result that would not be above
   // `drop` may come back as 0.0 early: the caller drops such a candidate
   // anyway. size_a, when known, is the number of members; a_hint, when
-  // known, a member other than t.
-  double isolation(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0);
-  double buneman(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0);
+  // known, a member other than t. With `parts` > 1 only part `part` of the
+  // scan is done, so that threads can share one large candidate: the index
+  // is then the minimum of the parts' results, or 0.0 when one is 0.0.
+  double isolation(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0, int part = 0,
+                   int parts = 1);
+  double buneman(int t, const unsigned char* inA, double drop, int size_a = -1, int a_hint = 0, int part = 0,
+                 int parts = 1);
   // The taxa before t nearest to t (a few, nearest first; kept by the
   // caller): quartets with them are tried first on the candidates of level t.
   void set_near(int t, const int* taxa, size_t count);
@@ -90,10 +94,12 @@ private:
   size_t near_count = 0;
 
   const double* row(int x) const { return flat->row(x); }
-  template <bool buneman> double scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint);
+  template <bool buneman>
+  double scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint, int part, int parts);
   template <bool buneman> double scan_rows(int t, double drop);
-  template <bool buneman> double scan_pairs(int t, const unsigned char* inA, double drop);
-  template <bool buneman> double scan_full_rows(int t, const unsigned char* inA, double drop);
+  template <bool buneman> double scan_pairs(int t, const unsigned char* inA, double drop, int part, int parts);
+  template <bool buneman>
+  double scan_full_rows(int t, const unsigned char* inA, double drop, int part, int parts);
   template <bool buneman> bool rejected_by_witness(int t, const unsigned char* inA, int a_hint);
   void remember(int t, int a1, int b1, int b2);
   void prepare(int t, const unsigned char* inA);
