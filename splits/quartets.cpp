@@ -24,6 +24,8 @@ void tQuartets::copy(const tQuartets& q)
 
 void tQuartets::add(const tQuart& q)
 {
+  if (!keeps(q.value))
+    return;
   int i = cur_len + 1;
   while (i > 1 && data[i - 1].value > q.value) {
     data[i] = data[i - 1];

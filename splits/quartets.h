@@ -26,6 +26,11 @@ public:
   // Inserts q in order; when the list is full the largest value falls off
   // (a new value equal to ones held goes after them).
   void add(const tQuart& q);
+  // Whether add() would keep a quartet of this value.
+  bool keeps(double value) const
+  {
+    return cur_len < max_len || (cur_len > 0 && data[static_cast<size_t>(cur_len)].value > value);
+  }
   // Appends q unsorted, raising the bound by one when the list is full.
   void append_and_grow(const tQuart& q);
   // Sum of the first n values, or of all when n is not in 1..cur_len.

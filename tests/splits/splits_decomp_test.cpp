@@ -419,11 +419,20 @@ TEST(SplitDecomposition, ThreadsNeverChangeTheResult)
     tData data(d);
     set_thread_count(1);
     const tListing dsplits = data.run("DSPLITS"), dtree = data.run("DTREE");
+    // The refined computation too, on fewer taxa: it is slower.
+    tMatrix few(41, std::vector<double>(41, 0.0));
+    for (int i = 1; i <= 40; i++)
+      for (int j = 1; j <= 40; j++)
+        few[i][j] = d[i][j];
+    tData small(few);
+    const tListing refined = small.run("DSPLITS", true);
     EXPECT_FALSE(dsplits.empty());
+    EXPECT_FALSE(refined.empty());
     for (int threads : {2, 3}) {
       set_thread_count(threads);
       EXPECT_EQ(data.run("DSPLITS"), dsplits) << threads;
       EXPECT_EQ(data.run("DTREE"), dtree) << threads;
+      EXPECT_EQ(small.run("DSPLITS", true), refined) << threads;
     }
   }
   set_thread_count(before);
