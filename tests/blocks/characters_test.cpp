@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -513,44 +510,4 @@ TEST_F(Characters, ConstantFrequenciesKeepTheObservedProportions)
   ch.compute_const_freq(8);
   EXPECT_EQ(cap.fe.logged, "Excluding 8 constant sites:\n A:4 C:2 G:2\n");
   EXPECT_EQ(ch.constant_freq[static_cast<unsigned char>('A')], 4.0f);
-}
-
-// Real files: every CHARACTERS block this reader accepts must print and read
-// back to the same matrix.
-TEST(CharactersRealFiles, AcceptedBlocksRoundTrip)
-{
-  const std::string folder = shared_data_dir();
-  DIR* d = folder.empty() ? nullptr : opendir(folder.c_str());
-  if (!d)
-    GTEST_SKIP() << "no shared NEXUS files";
-  tStrings names;
-  while (dirent* e = readdir(d))
-    if (std::string(e->d_name).find(".nex") != std::string::npos)
-      names.push_back(e->d_name);
-  closedir(d);
-  std::sort(names.begin(), names.end());
-  int accepted = 0;
-  for (const std::string& name : names) {
-    SCOPED_TRACE(name);
-    tCaptureScope cap;
-    tNexusInput in;
-    tTaxaBlk taxa;
-    tCharactersBlk ch;
-    bool failed = !in.OpenFile(1, (folder + "/" + name).c_str());
-    while (!failed && in.NextToken()) {
-      if (!in.CompareCurrentToken("BEGIN") || !in.NextToken())
-        continue;
-      if (taxa.compare_name(in.CurrentToken()))
-        failed = !taxa.read(&in);
-      else if (ch.compare_name(in.CurrentToken()))
-        failed = !ch.read(&in, &taxa) || ch.valid();
-    }
-    if (!ch.valid())
-      continue;
-    accepted++;
-    tCharactersBlk back;
-    ASSERT_EQ(read_text(back, printed(ch, taxa), &taxa), 1);
-    EXPECT_EQ(rows(back), rows(ch));
-  }
-  EXPECT_GE(accepted, 1);
 }

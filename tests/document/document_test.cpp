@@ -158,8 +158,8 @@ TEST(Document, OpenThenSaveKeepsEveryForeignByte)
     SCOPED_TRACE(name);
     tCaptureScope capture;
     tDocument doc, again;
-    if (!doc.read_file((data + "/" + name).c_str()))
-      continue;
+    // Also files that fail part way: what was read must survive the save.
+    doc.read_file((data + "/" + name).c_str());
     const std::string original = read_text_file(data + "/" + name);
     for (const std::string& block : doc.get_foreign_blocks()) {
       EXPECT_NE(original.find(block), std::string::npos) << block;
