@@ -136,7 +136,8 @@ TEST_F(TclCommands, SplitDescriptionsAndGraphKeys)
   ASSERT_EQ(state("qv_splits"), "1");
   const int n = doc.splits->get_nsplits();
   ASSERT_GT(n, 0);
-  for (const std::string& key : std::vector<std::string>{"split_s0", "split_sx", "split_s", "split_s" + std::to_string(n + 1)})
+  const std::vector<std::string> none = {"split_s0", "split_sx", "split_s", "split_s" + std::to_string(n + 1)};
+  for (const std::string& key : none)
     EXPECT_EQ(state(key), "") << key;
   const std::string first = state("split_s1");
   EXPECT_EQ(first.substr(0, 8), "Weight: ");
