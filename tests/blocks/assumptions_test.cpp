@@ -34,11 +34,11 @@ int read_body(tAssumptionsBlk& blk, tTaxaBlk& taxa, const std::string& body)
   return reread(blk, taxa, "begin QV_ASSUMPTIONS;" + body + "end;");
 }
 
-std::string printed(const tAssumptionsBlk& blk, const tTaxaBlk& taxa, int consistent = 0)
+std::string printed(const tAssumptionsBlk& blk, const tTaxaBlk& taxa)
 {
   tNexusOutput out;
   out.OpenString();
-  blk.print(&out, &taxa, consistent);
+  blk.print(&out, &taxa, 0);
   return out.GetString();
 }
 
@@ -60,7 +60,7 @@ std::string syntax_error(const std::string& where, const std::string& text)
 class AssumptionsBlock : public testing::Test {
 protected:
   int read(const std::string& body) { return read_body(blk, *taxa, body); }
-  std::string print(int consistent = 0) { return printed(blk, *taxa, consistent); }
+  std::string print() { return printed(blk, *taxa); }
 
   tCaptureScope cap;
   std::unique_ptr<tTaxaBlk> taxa = make_taxa(7, "a b c d e f g", 12);
@@ -68,20 +68,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(AssumptionsBlock, NewBlockIsValidAndPrintsItsDefaults)
-{
-  EXPECT_TRUE(blk.valid());
-  EXPECT_EQ(blk.update.updates, 0);
-  EXPECT_EQ(print(1), "BEGIN qv_assumptions;\n"
-                      "    DIMENSIONS ntax=7 nchar=12;\n"
-                      "    OPTIONS gapmode=MISSING;\n"
-                      "    METHOD=DSPLITS;\n"
-                      "    CONSISTENT;\n"
-                      "END;\n");
-  taxa->set_nchar(0);
-  EXPECT_EQ(lines_of(print(), "DIMENSIONS"), "    DIMENSIONS ntax=7;\n");
-}
 
 TEST_F(AssumptionsBlock, EverySettingPrintsAndReadsBack)
 {
