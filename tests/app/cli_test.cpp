@@ -33,24 +33,6 @@ TEST(CommandLine, VersionHelpAndBadOptions)
   EXPECT_EQ(run_quivet({"-c", ";", "a.nex", "b.nex"}).status, 2);
 }
 
-TEST(CommandLine, WithoutCommandsOrBatchTheGuiIsRequired)
-{
-  unsetenv("DISPLAY");
-  tRunResult r = run_quivet({});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("-b"), std::string::npos);
-  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line";
-}
-
-TEST(CommandLine, UnknownBlockIsReportedAndSkipped)
-{
-  tRunResult r = run_quivet({"-c", "begin foo; x=1; end;"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "NEXUS warning: Unknown block type: foo\n(Skipping to end of block)\n");
-  EXPECT_EQ(r.err, "");
-}
-
 TEST(CommandLine, CommandTextsRunInOrderAndUnknownWordsAreSyntaxErrors)
 {
   tRunResult r = run_quivet({"-c", "fig", "-c", "begin bar; end;"});

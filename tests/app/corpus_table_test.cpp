@@ -14,8 +14,6 @@
 
 #include "blocks/blk_trees.h"
 #include "document/document.h"
-#include "nexus/nexus.h"
-#include "tests/support/run.h"
 #include "tests/support/capture.h"
 
 namespace {
@@ -94,19 +92,6 @@ std::vector<std::string> corpus_files(const std::string& dir)
   return names;
 }
 
-// Taxa and matrix as one text, to compare two readings.
-std::string data_text(const tDocument& doc)
-{
-  std::string text;
-  for (int t = 1; t <= doc.characters->get_ntax(); t++) {
-    text += std::string(doc.taxa->getlabel(t)) + "|";
-    text.append(reinterpret_cast<const char*>(doc.characters->get_row(t)) + 1,
-                static_cast<size_t>(doc.characters->get_nchar()));
-    text += "\n";
-  }
-  return text;
-}
-
 } // namespace
 
 TEST(NexusCorpus, EachFileReadsAsTheReviewedTableSays)
@@ -125,34 +110,4 @@ TEST(NexusCorpus, EachFileReadsAsTheReviewedTableSays)
     return;
   }
   EXPECT_EQ(table, read_text_file(expected));
-}
-
-// A file of another program, saved as Quivet's own TAXA and CHARACTERS
-// blocks, reopens to the same taxa and states.
-TEST(NexusCorpus, SavedDataReopensUnchanged)
-{
-  const std::string dir = shared_data_dir();
-  if (dir.empty())
-    GTEST_SKIP() << "no shared data folder beside the project";
-  tTempDir tmp;
-  for (const std::string& name : corpus_files(dir)) {
-    SCOPED_TRACE(name);
-    tCaptureScope capture;
-    tDocument doc;
-    doc.read_file((dir + "/" + name).c_str());
-    if (!doc.characters->valid())
-      continue;
-    {
-      tNexusOutput out;
-      ASSERT_EQ(out.OpenFile(tmp.file("saved.nex").c_str()), 1);
-      out.Print("#NEXUS\n");
-      doc.taxa->print(&out);
-      doc.characters->print(1, &out, doc.taxa.get());
-      out.CloseFile();
-    }
-    tDocument again;
-    again.read_file(tmp.file("saved.nex").c_str());
-    ASSERT_TRUE(again.characters->valid()) << capture.fe.transcript;
-    EXPECT_EQ(data_text(again), data_text(doc));
-  }
 }

@@ -9,51 +9,36 @@
 
 #include "blocks/blk_taxa.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
 
-// A TAXA block read from its NEXUS text, with nchar characters reported to it.
+// A TAXA block of the given taxa, with nchar characters reported to it.
 std::unique_ptr<tTaxaBlk> make_taxa(int ntax, const std::string& labels, int nchar)
 {
   tCaptureScope quiet;
   auto taxa = std::make_unique<tTaxaBlk>();
-  const std::string text = "begin taxa; dimensions ntax=" + std::to_string(ntax) +
-                           "; taxlabels " + labels + "; end;";
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  in.NextToken();
-  in.NextToken();
-  EXPECT_EQ(taxa->read(&in), 1) << text;
+  read_taxa(*taxa, ntax, labels);
   taxa->set_nchar(nchar);
   return taxa;
 }
 
 // Reads a whole block; the reader starts behind the block name, as under
 // the interpreter.
-int reread(tAssumptionsBlk& blk, tTaxaBlk& taxa, const std::string& text,
-           tNexusInput* in_out = nullptr)
-{
-  tNexusInput local;
-  tNexusInput& in = in_out ? *in_out : local;
-  in.OpenString(text.c_str());
-  in.NextToken();
-  in.NextToken();
-  return blk.read(&in, &taxa);
-}
+int reread(tAssumptionsBlk& blk, tTaxaBlk& taxa, const std::string& text) { return read_block(blk, taxa, text, 2); }
 
 // Reads the statements as the ASSUME command hands them over.
-int read_block(tAssumptionsBlk& blk, tTaxaBlk& taxa, const std::string& body,
-               tNexusInput* in = nullptr)
+int read_body(tAssumptionsBlk& blk, tTaxaBlk& taxa, const std::string& body)
 {
-  return reread(blk, taxa, "begin QV_ASSUMPTIONS;" + body + "end;", in);
+  return reread(blk, taxa, "begin QV_ASSUMPTIONS;" + body + "end;");
 }
 
-std::string printed(const tAssumptionsBlk& blk, const tTaxaBlk& taxa, int consistent = 0)
+std::string printed(const tAssumptionsBlk& blk, const tTaxaBlk& taxa)
 {
   tNexusOutput out;
   out.OpenString();
-  blk.print(&out, &taxa, consistent);
+  blk.print(&out, &taxa, 0);
   return out.GetString();
 }
 
@@ -74,8 +59,8 @@ std::string syntax_error(const std::string& where, const std::string& text)
 
 class AssumptionsBlock : public testing::Test {
 protected:
-  int read(const std::string& body) { return read_block(blk, *taxa, body); }
-  std::string print(int consistent = 0) { return printed(blk, *taxa, consistent); }
+  int read(const std::string& body) { return read_body(blk, *taxa, body); }
+  std::string print() { return printed(blk, *taxa); }
 
   tCaptureScope cap;
   std::unique_ptr<tTaxaBlk> taxa = make_taxa(7, "a b c d e f g", 12);
@@ -83,20 +68,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(AssumptionsBlock, NewBlockIsValidAndPrintsItsDefaults)
-{
-  EXPECT_TRUE(blk.valid());
-  EXPECT_EQ(blk.update.updates, 0);
-  EXPECT_EQ(print(1), "BEGIN qv_assumptions;\n"
-                      "    DIMENSIONS ntax=7 nchar=12;\n"
-                      "    OPTIONS gapmode=MISSING;\n"
-                      "    METHOD=DSPLITS;\n"
-                      "    CONSISTENT;\n"
-                      "END;\n");
-  taxa->set_nchar(0);
-  EXPECT_EQ(lines_of(print(), "DIMENSIONS"), "    DIMENSIONS ntax=7;\n");
-}
 
 TEST_F(AssumptionsBlock, EverySettingPrintsAndReadsBack)
 {
@@ -176,9 +147,9 @@ TEST_F(AssumptionsBlock, EachStatementPostsItsBits)
   for (const tCase& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " |" + c.statement);
     tAssumptionsBlk fresh;
-    ASSERT_EQ(read_block(fresh, *taxa, c.setup), 1) << cap.fe.logged;
+    ASSERT_EQ(read_body(fresh, *taxa, c.setup), 1) << cap.fe.logged;
     fresh.update.updates = 0;
-    EXPECT_EQ(read_block(fresh, *taxa, c.statement), 1) << cap.fe.logged;
+    EXPECT_EQ(read_body(fresh, *taxa, c.statement), 1) << cap.fe.logged;
     EXPECT_EQ(fresh.update.updates, c.bits);
   }
 }
@@ -218,7 +189,7 @@ TEST_F(AssumptionsBlock, SyntaxErrorsNameTheStatementAndKeepEarlierSettings)
     SCOPED_TRACE(c.body);
     tAssumptionsBlk fresh;
     cap.fe.clear();
-    EXPECT_EQ(read_block(fresh, *taxa, std::string(" reduce_graph; no reduce_graph;") + c.body), 0);
+    EXPECT_EQ(read_body(fresh, *taxa, std::string(" reduce_graph; no reduce_graph;") + c.body), 0);
     EXPECT_EQ(cap.fe.logged, syntax_error(c.where, c.text));
     EXPECT_EQ(fresh.reduce_graph, 0);
   }
@@ -227,16 +198,12 @@ TEST_F(AssumptionsBlock, SyntaxErrorsNameTheStatementAndKeepEarlierSettings)
 TEST_F(AssumptionsBlock, BlockLevelErrors)
 {
   tTaxaBlk no_taxa;
-  EXPECT_EQ(read_block(blk, no_taxa, " greedy_tree;"), 0);
+  EXPECT_EQ(read_body(blk, no_taxa, " greedy_tree;"), 0);
   EXPECT_EQ(cap.fe.logged, syntax_error("QV_ASSUMPTIONS", "Must be preceeded by TAXA-block"));
 
   auto raw = [&](const char* text) {
     cap.fe.clear();
-    tNexusInput in;
-    in.OpenString(text);
-    in.NextToken();
-    in.NextToken();
-    return blk.read(&in, taxa.get());
+    return reread(blk, *taxa, text);
   };
   EXPECT_EQ(raw("begin qv_assumptions greedy_tree; end;"), 0);
   EXPECT_EQ(cap.fe.logged, syntax_error("QV_ASSUMPTIONS", "Missing ';'"));
@@ -447,19 +414,15 @@ TEST_F(AssumptionsBlock, ConsistentClearsPendingWorkWhenTheBlockEnds)
 
 TEST_F(AssumptionsBlock, SignedNumbersKeepSignAndExponentThenPunctuationReturns)
 {
-  tNexusInput in;
-  ASSERT_EQ(read_block(blk, *taxa, " threshold=2.5E-3; refine n=-1 cut=-1e+2; exset = 1-3;", &in), 1);
+  // Every read also ends with the usual punctuation back.
+  ASSERT_EQ(read(" threshold=2.5E-3; refine n=-1 cut=-1e+2; exset = 1-3;"), 1);
   EXPECT_DOUBLE_EQ(blk.threshold, 0.0025);
   EXPECT_EQ(blk.refine_count, -1);
   EXPECT_DOUBLE_EQ(blk.refine_cut, -100);
   EXPECT_EQ(blk.exset, (std::vector<char>{0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
-
-  ASSERT_EQ(read_block(blk, *taxa, " max_width=-1;", &in), 0);
+  ASSERT_EQ(read(" max_width=-1;"), 0);
   EXPECT_DOUBLE_EQ(blk.max_width, 0);
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
-  ASSERT_EQ(read_block(blk, *taxa, " usermatrix 1 x;", &in), 0);
-  EXPECT_STREQ(in.GetPunctuationChars(), tNexusInput::DEFAULT_PUNCTUATION);
+  ASSERT_EQ(read(" usermatrix 1 x;"), 0);
   EXPECT_EQ(read(" threshold=nan;"), 0);
 }
 
@@ -468,7 +431,7 @@ TEST(AssumptionsExtaxa, RestrictsTheTaxaOnUpdateAndRoundTrips)
   tCaptureScope cap;
   auto taxa = make_taxa(7, "'Homo sapiens' Pan-troglodytes c d e f g", 0);
   tAssumptionsBlk blk;
-  ASSERT_EQ(read_block(blk, *taxa, " taxa_partition = 1 2, 3 4, ;"
+  ASSERT_EQ(read_body(blk, *taxa, " taxa_partition = 1 2, 3 4, ;"
                                    " extaxa hidden = 'Homo sapiens' 3 - 4;"), 1);
   EXPECT_EQ(blk.extaxa, (std::vector<char>{0, 1, 0, 1, 1, 0, 0, 0}));
   EXPECT_EQ(blk.update.updates, 4 | 1);
@@ -489,7 +452,7 @@ TEST(AssumptionsExtaxa, RestrictsTheTaxaOnUpdateAndRoundTrips)
   EXPECT_EQ(lines_of(printed(blk, *taxa), "DIMENSIONS"), "    DIMENSIONS ntax=4;\n");
 
   // Items count in the full list; an empty list makes every taxon active again.
-  ASSERT_EQ(read_block(blk, *taxa, " extaxa = ;"), 1);
+  ASSERT_EQ(read_body(blk, *taxa, " extaxa = ;"), 1);
   blk.update_taxa(taxa.get());
   EXPECT_EQ(taxa->get_ntax(), 7);
   EXPECT_EQ(blk.taxa_partition, (std::vector<int>{3, 1, 1, 2, 2, 3, 3, 3}));
@@ -505,7 +468,7 @@ TEST(AssumptionsExtaxa, UpdateWithoutAListRecomputesEverything)
   EXPECT_EQ(blk.update.updates, tUpdate::ALL - 512 - 1);
 
   // An exclusion in force must be applied again to the new taxa.
-  ASSERT_EQ(read_block(blk, *taxa, " exclude gaps; extaxa = c;"), 1);
+  ASSERT_EQ(read_body(blk, *taxa, " exclude gaps; extaxa = c;"), 1);
   blk.update.updates = 1;
   blk.update_taxa(taxa.get());
   EXPECT_EQ(blk.update.updates, 1 | 2);
@@ -517,10 +480,10 @@ TEST(AssumptionsExtaxa, LabelsComeBeforeNumbersAndBadItemsAreRefused)
   tCaptureScope cap;
   auto taxa = make_taxa(3, "3 1 x-y", 0);
   tAssumptionsBlk blk;
-  ASSERT_EQ(read_block(blk, *taxa, " extaxa = 1;"), 1);
+  ASSERT_EQ(read_body(blk, *taxa, " extaxa = 1;"), 1);
   EXPECT_EQ(blk.extaxa, (std::vector<char>{0, 0, 1, 0}));
   EXPECT_EQ(lines_of(printed(blk, *taxa), "EXTAXA"), "    EXTAXA excluded = 1;\n");
-  ASSERT_EQ(read_block(blk, *taxa, " extaxa = 1 - 1 x-y;"), 1);
+  ASSERT_EQ(read_body(blk, *taxa, " extaxa = 1 - 1 x-y;"), 1);
   EXPECT_EQ(blk.extaxa, (std::vector<char>{0, 1, 0, 1}));
 
   const std::pair<const char*, const char*> refused[] = {
@@ -532,7 +495,7 @@ TEST(AssumptionsExtaxa, LabelsComeBeforeNumbersAndBadItemsAreRefused)
   for (const auto& [body, text] : refused) {
     SCOPED_TRACE(body);
     cap.fe.clear();
-    EXPECT_EQ(read_block(blk, *taxa, body), 0);
+    EXPECT_EQ(read_body(blk, *taxa, body), 0);
     EXPECT_EQ(cap.fe.logged, syntax_error("QV_ASSUMPTIONS-extaxa", text));
     EXPECT_TRUE(blk.extaxa.empty());
   }

@@ -2,31 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "blocks/blk_assumptions.h"
 #include "blocks/blk_taxa.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
 
 using tStrings = std::vector<std::string>;
-
-// Feeds "BEGIN name; ..." to a block reader as the interpreter would: behind the name.
-template <class tBlock, class... tArgs>
-int read_text(tBlock& block, const std::string& text, tArgs... args)
-{
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  in.NextToken();
-  in.NextToken();
-  return block.read(&in, args...);
-}
 
 std::string printed(const tCharactersBlk& ch, const tTaxaBlk& taxa)
 {
@@ -57,13 +44,12 @@ class Characters : public testing::Test {
 protected:
   void make_taxa(int ntax, const std::string& labels)
   {
-    ASSERT_EQ(read_text(taxa, "BEGIN TAXA; DIMENSIONS NTAX=" + std::to_string(ntax) + "; TAXLABELS " + labels +
-                                  "; END;"), 1);
+    read_taxa(taxa, ntax, labels);
     cap.fe.clear();
   }
   int read(const std::string& body, tCharactersBlk* block = nullptr)
   {
-    return read_text(block ? *block : ch, "BEGIN CHARACTERS;\n" + body + "\nEND;", &taxa);
+    return read_block(block ? *block : ch, taxa, "BEGIN CHARACTERS;\n" + body + "\nEND;", 2);
   }
   // Runs the active-site pass as the pipeline does after an exclusion.
   std::string active(int bits = 2)
@@ -203,7 +189,7 @@ TEST_F(Characters, SyntaxErrorsNameTheirPlace)
   EXPECT_EQ(read("DIMENSIONS NCHAR=4;"), 0);
   EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in CHARACTERS: Must be preceeded by TAXA-block\n");
   make_taxa(3, "a b c");
-  EXPECT_EQ(read_text(ch, "BEGIN CHARACTERS; DIMENSIONS NCHAR=4; MATRIX a 01", &taxa), 0);
+  EXPECT_EQ(read_block(ch, taxa, "BEGIN CHARACTERS; DIMENSIONS NCHAR=4; MATRIX a 01", 2), 0);
   EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in CHARACTERS-matrix: Unexpected EOF\n"
                            "NEXUS syntax error in CHARACTERS: Bad block\n");
 
@@ -309,10 +295,10 @@ TEST_F(Characters, ABlockWithItsOwnTaxaDefinesThem)
 {
   tTaxaBlk own;
   tCharactersBlk block;
-  ASSERT_EQ(read_text(block, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA; MATRIX x ACG 'y z' AC-;", &own), 0);
+  ASSERT_EQ(read_block(block, own, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA; MATRIX x ACG 'y z' AC-;", 2), 0);
   EXPECT_FALSE(own.valid()) << "a failed block leaves no taxa behind";
-  ASSERT_EQ(read_text(block, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA GAP=-; MATRIX x ACG 'y z' AC-; END;",
-                      &own), 1);
+  ASSERT_EQ(read_block(block, own, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=DNA GAP=-; MATRIX x ACG 'y z' AC-; END;",
+                       2), 1);
   ASSERT_TRUE(own.valid());
   EXPECT_EQ(own.get_ntax(), 2);
   EXPECT_STREQ(own.getlabel(2), "y z");
@@ -322,9 +308,9 @@ TEST_F(Characters, ABlockWithItsOwnTaxaDefinesThem)
   cap.fe.clear();
   tTaxaBlk none;
   tCharactersBlk other;
-  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NCHAR=3; END;", &none), 0);
-  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=CONTINUOUS;", &none), 0);
-  EXPECT_EQ(read_text(other, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT STATESFORMAT=FREQUENCY;", &none), 0);
+  EXPECT_EQ(read_block(other, none, "BEGIN DATA; DIMENSIONS NCHAR=3; END;", 2), 0);
+  EXPECT_EQ(read_block(other, none, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT DATATYPE=CONTINUOUS;", 2), 0);
+  EXPECT_EQ(read_block(other, none, "BEGIN DATA; DIMENSIONS NTAX=2 NCHAR=3; FORMAT STATESFORMAT=FREQUENCY;", 2), 0);
   EXPECT_FALSE(none.valid());
   EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in CHARACTERS: Must be preceeded by TAXA-block\n"
                            "NEXUS warning: CONTINUOUS data cannot be analysed: block skipped\n"
@@ -363,8 +349,7 @@ TEST_F(Characters, EveryLayoutReadsBackAsPrinted)
   // transposed rows at 70 taxa and to split them into blocks of 50.
   for (const auto& shape : {std::pair<int, int>{3, 60}, std::pair<int, int>{75, 5}}) {
     tTaxaBlk many;
-    ASSERT_EQ(read_text(many, "BEGIN TAXA; DIMENSIONS NTAX=" + std::to_string(shape.first) +
-                                  "; TAXLABELS _AUTO_; END;"), 1);
+    read_taxa(many, shape.first, "_AUTO_");
     std::string body = "BEGIN CHARACTERS; DIMENSIONS NCHAR=" + std::to_string(shape.second) +
                        "; FORMAT DATATYPE=DNA GAP=- MATCHCHAR=.; MATRIX\n";
     for (int t = 1; t <= shape.first; t++) {
@@ -374,7 +359,7 @@ TEST_F(Characters, EveryLayoutReadsBackAsPrinted)
       body += "\n";
     }
     tCharactersBlk block;
-    ASSERT_EQ(read_text(block, body + "; END;", &many), 1);
+    ASSERT_EQ(read_block(block, many, body + "; END;", 2), 1);
     for (int layout = 0; layout < 8; layout++) {
       SCOPED_TRACE(std::to_string(shape.first) + " taxa, layout " + std::to_string(layout));
       block.interleave = layout & 1;
@@ -382,7 +367,7 @@ TEST_F(Characters, EveryLayoutReadsBackAsPrinted)
       block.labels = !((layout >> 2) & 1);
       const std::string text = printed(block, many);
       tCharactersBlk back;
-      ASSERT_EQ(read_text(back, text, &many), 1) << text;
+      ASSERT_EQ(read_block(back, many, text, 2), 1) << text;
       EXPECT_EQ(rows(back), rows(block));
       EXPECT_EQ(printed(back, many), text);
     }
@@ -403,7 +388,7 @@ TEST_F(Characters, WeightsWrapAndReadBack)
   EXPECT_NE(text.find("    CHARWEIGHTS" + weights.substr(0, 56) + "\n         2 2\n    ;\n    MATRIX\n"),
             std::string::npos) << text;
   tCharactersBlk back;
-  ASSERT_EQ(read_text(back, text, &taxa), 1);
+  ASSERT_EQ(read_block(back, taxa, text, 2), 1);
   EXPECT_EQ(printed(back, taxa), text);
 }
 
@@ -513,44 +498,4 @@ TEST_F(Characters, ConstantFrequenciesKeepTheObservedProportions)
   ch.compute_const_freq(8);
   EXPECT_EQ(cap.fe.logged, "Excluding 8 constant sites:\n A:4 C:2 G:2\n");
   EXPECT_EQ(ch.constant_freq[static_cast<unsigned char>('A')], 4.0f);
-}
-
-// Real files: every CHARACTERS block this reader accepts must print and read
-// back to the same matrix.
-TEST(CharactersRealFiles, AcceptedBlocksRoundTrip)
-{
-  const std::string folder = shared_data_dir();
-  DIR* d = folder.empty() ? nullptr : opendir(folder.c_str());
-  if (!d)
-    GTEST_SKIP() << "no shared NEXUS files";
-  tStrings names;
-  while (dirent* e = readdir(d))
-    if (std::string(e->d_name).find(".nex") != std::string::npos)
-      names.push_back(e->d_name);
-  closedir(d);
-  std::sort(names.begin(), names.end());
-  int accepted = 0;
-  for (const std::string& name : names) {
-    SCOPED_TRACE(name);
-    tCaptureScope cap;
-    tNexusInput in;
-    tTaxaBlk taxa;
-    tCharactersBlk ch;
-    bool failed = !in.OpenFile(1, (folder + "/" + name).c_str());
-    while (!failed && in.NextToken()) {
-      if (!in.CompareCurrentToken("BEGIN") || !in.NextToken())
-        continue;
-      if (taxa.compare_name(in.CurrentToken()))
-        failed = !taxa.read(&in);
-      else if (ch.compare_name(in.CurrentToken()))
-        failed = !ch.read(&in, &taxa) || ch.valid();
-    }
-    if (!ch.valid())
-      continue;
-    accepted++;
-    tCharactersBlk back;
-    ASSERT_EQ(read_text(back, printed(ch, taxa), &taxa), 1);
-    EXPECT_EQ(rows(back), rows(ch));
-  }
-  EXPECT_GE(accepted, 1);
 }

@@ -7,28 +7,10 @@
 
 #include "blocks/blk_taxa.h"
 #include "nexus/nexus.h"
+#include "tests/blocks/block_text.h"
 #include "tests/support/capture.h"
 
 namespace {
-
-// Feeds "BEGIN name; ..." to a block's reader, which starts behind the name.
-template <class tBlk, class... tArgs>
-int read_block(tBlk& block, const std::string& text, tArgs... args)
-{
-  tNexusInput in;
-  in.OpenString(text.c_str());
-  in.NextToken();
-  in.NextToken();
-  return block.read(&in, args...);
-}
-
-std::string printed(const tSetsBlk& sets)
-{
-  tNexusOutput out;
-  out.OpenString();
-  sets.print(&out, nullptr);
-  return out.GetString();
-}
 
 // Six taxa and ten characters.
 struct SetsBlock : testing::Test {
@@ -37,7 +19,7 @@ struct SetsBlock : testing::Test {
   tSetsBlk sets;
   void SetUp() override
   {
-    read_block(taxa, "BEGIN TAXA; DIMENSIONS NTAX=6; TAXLABELS a b c d e f; END;");
+    read_taxa(taxa, 6, "a b c d e f");
     taxa.set_nchar(10);
     cap.fe.clear();
   }
@@ -47,22 +29,22 @@ struct SetsBlock : testing::Test {
 
 TEST_F(SetsBlock, KeepsEveryDefinitionAndWritesNamesThatReadBack)
 {
-  EXPECT_EQ(read_block(sets, "begin sets; taxset apes = 1-3 5; charset all = 1-.;"
-                             " CHARSET 'a-b' = NONE; end;", &taxa), 1);
-  EXPECT_EQ(read_block(sets, "BEGIN SETS; TAXSET 'it''s set'=6; TAXSET apes=2;", &taxa), 1);
+  EXPECT_EQ(read_block(sets, taxa, "begin sets; taxset apes = 1-3 5; charset all = 1-.;"
+                                   " CHARSET 'a-b' = NONE; end;", 2), 1);
+  EXPECT_EQ(read_block(sets, taxa, "BEGIN SETS; TAXSET 'it''s set'=6; TAXSET apes=2;", 2), 1);
   EXPECT_EQ(cap.fe.logged, "");
-  const std::string text = printed(sets);
+  const std::string text = printed(sets, nullptr);
   EXPECT_EQ(text, "BEGIN sets;\n    CHARSET all = 1-10\n    ;\n    CHARSET 'a-b' =\n    ;\n"
                   "    TAXSET apes = 1-3 5\n    ;\n    TAXSET 'it''s set' = 6\n    ;\n"
                   "    TAXSET apes = 2\n    ;\nEND;\n");
   tSetsBlk again;
-  EXPECT_EQ(read_block(again, text, &taxa), 1);
-  EXPECT_EQ(printed(again), text);
+  EXPECT_EQ(read_block(again, taxa, text, 2), 1);
+  EXPECT_EQ(printed(again, nullptr), text);
 }
 
 TEST_F(SetsBlock, ErrorsStopTheBlockAndKeepEarlierSets)
 {
-  EXPECT_EQ(read_block(sets, "BEGIN SETS; TAXSET x = 1;", &no_taxa), 0);
+  EXPECT_EQ(read_block(sets, no_taxa, "BEGIN SETS; TAXSET x = 1;", 2), 0);
   EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in SETS: Must be preceeded by valid TAXA-block\n");
   const std::vector<std::string> cases[] = {
       {"BEGIN SETS TAXSET", "SETS: Missing ';'"},
@@ -75,11 +57,11 @@ TEST_F(SetsBlock, ErrorsStopTheBlockAndKeepEarlierSets)
   };
   for (const auto& c : cases) {
     cap.fe.clear();
-    EXPECT_EQ(read_block(sets, c[0], &taxa), 0);
+    EXPECT_EQ(read_block(sets, taxa, c[0], 2), 0);
     EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in " + c[1] + "\n");
   }
   EXPECT_EQ(sets.get_taxsets().get_n(), 1);
   cap.fe.clear();
-  EXPECT_EQ(printed(sets), "");
+  EXPECT_EQ(printed(sets, nullptr), "");
   EXPECT_EQ(cap.fe.logged, "No valid SETS block\n");
 }

@@ -155,13 +155,3 @@ TEST(TaxaBlock, ActiveTaxaAreRenumberedFromTheFullList)
   taxa.set_active_taxa(nullptr);
   EXPECT_EQ(printed(taxa), full);
 }
-
-TEST(TaxaBlock, TruncationIsRefusedWithoutRoomForTheIndex)
-{
-  tTaxaBlk taxa;
-  read_block(taxa, "BEGIN TAXA; DIMENSIONS NTAX=100; TAXLABELS _AUTO_; END;");
-  EXPECT_EQ(taxa.truncate_labels(3), 0);
-  EXPECT_STREQ(taxa.getlabel(1), "s1");
-  EXPECT_EQ(taxa.truncate_labels(4), 1);
-  EXPECT_STREQ(taxa.getlabel(1), "s001");
-}

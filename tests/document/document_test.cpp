@@ -55,15 +55,6 @@ TEST(Document, TitleTakesTheNameAfterTheLastSlash)
   EXPECT_STREQ(doc.get_title(), "Untitled");
 }
 
-TEST(Document, NewDocumentPrintsOnlyItsAssumptions)
-{
-  tCaptureScope capture;
-  tDocument doc;
-  EXPECT_EQ(printed(doc), NEW_DOCUMENT);
-  doc.print_nexus(nullptr);
-  EXPECT_EQ(capture.fe.logged, "");
-}
-
 TEST(Document, InputStringLimit)
 {
   tCaptureScope capture;
@@ -76,19 +67,6 @@ TEST(Document, InputStringLimit)
   ASSERT_EQ(capture.fe.warnings.size(), 1u);
   EXPECT_EQ(capture.fe.warnings[0], "Input string too long");
   EXPECT_EQ(doc.read_string(""), 1) << "an empty command is a lone ';'";
-}
-
-TEST(Document, FreezeKeepsPendingWorkUntilThawed)
-{
-  tCaptureScope capture;
-  tDocument doc;
-  doc.freeze_update = 1;
-  doc.assumptions->update.post(8);
-  doc.read_string("begin x; end");
-  EXPECT_EQ(doc.assumptions->update.check(8), 8) << "no pass runs while frozen";
-  doc.freeze_update = 0;
-  doc.read_string("begin x; end");
-  EXPECT_EQ(doc.assumptions->update.updates, 0) << "a pass clears the word";
 }
 
 TEST(Document, ReadingAFileKeepsItsHeaderCommentsAndTitle)
@@ -112,6 +90,9 @@ TEST(Document, SavingReplacesTheFileOnlyWhenComplete)
   tCaptureScope capture;
   tTempDir dir;
   tDocument doc;
+  EXPECT_EQ(printed(doc), NEW_DOCUMENT);
+  doc.print_nexus(nullptr);
+  EXPECT_EQ(capture.fe.logged, "");
   const std::string target = dir.file("saved.nex");
   ASSERT_EQ(doc.print_file(target.c_str()), 1);
   EXPECT_EQ(read_text_file(target), NEW_DOCUMENT);
@@ -123,19 +104,6 @@ TEST(Document, SavingReplacesTheFileOnlyWhenComplete)
   ASSERT_EQ(capture.fe.warnings.size(), 1u);
   EXPECT_EQ(capture.fe.warnings[0], "Can't open file: " + nowhere + " to write");
   EXPECT_STREQ(doc.get_title(), "saved.nex") << "a failed save keeps the title";
-}
-
-TEST(Document, SavedFileReadsBackToTheSameText)
-{
-  tCaptureScope capture;
-  tTempDir dir;
-  tDocument doc;
-  doc.update_blocks();
-  const std::string target = dir.file("round.nex");
-  ASSERT_EQ(doc.print_file(target.c_str()), 1);
-  tDocument again;
-  ASSERT_EQ(again.read_file(target.c_str()), 1);
-  EXPECT_EQ(printed(again), printed(doc));
 }
 
 // Open then save loses nothing: every file of other programs reopens with
@@ -158,8 +126,8 @@ TEST(Document, OpenThenSaveKeepsEveryForeignByte)
     SCOPED_TRACE(name);
     tCaptureScope capture;
     tDocument doc, again;
-    if (!doc.read_file((data + "/" + name).c_str()))
-      continue;
+    // Also files that fail part way: what was read must survive the save.
+    doc.read_file((data + "/" + name).c_str());
     const std::string original = read_text_file(data + "/" + name);
     for (const std::string& block : doc.get_foreign_blocks()) {
       EXPECT_NE(original.find(block), std::string::npos) << block;

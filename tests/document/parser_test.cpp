@@ -99,8 +99,12 @@ TEST(Parser, FreezeDefersComputationUntilCompute)
   doc.read_string("unfreeze; unfreeze;");
   EXPECT_EQ(doc.freeze_update, 0) << "a stray unfreeze never switches the pipeline off";
   doc.freeze_update = 2;
+  doc.assumptions->update.post(8);
+  doc.read_string("begin x; end");
+  EXPECT_EQ(doc.assumptions->update.check(8), 8) << "no pass runs while frozen";
   doc.read_string("compute;");
   EXPECT_EQ(doc.freeze_update, 0);
+  EXPECT_EQ(doc.assumptions->update.updates, 0) << "the pass clears the word";
 }
 
 TEST(Parser, SecondTaxaBlockEmptiesTheDocument)

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -79,7 +78,7 @@ TEST(TreeOut, NothingIsPrintedWithoutACompatibleSystem)
 
 TEST(TreeOut, AnotherProgramReadsTheTree)
 {
-  if (std::system("command -v python3 >/dev/null 2>&1") != 0)
+  if (!have_tools("python3"))
     GTEST_SKIP() << "python3 is not installed";
   tCaptureScope capture;
   tDocument doc;
@@ -113,11 +112,8 @@ leaves, total = node()
 assert take() == ";" and pos == len(tokens)
 print("|".join(sorted(leaves)), total)
 )PY");
-  std::string out;
-  if (FILE* p = popen(("python3 " + dir.file("reader.py") + " " + dir.file("tree.nwk") + " 2>&1").c_str(), "r")) {
-    for (int c; (c = std::fgetc(p)) != EOF;)
-      out += static_cast<char>(c);
-    EXPECT_EQ(pclose(p), 0) << out;
-  }
+  int status = -1;
+  const std::string out = shell("python3 " + dir.file("reader.py") + " " + dir.file("tree.nwk"), &status);
+  EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(out, "Homo sapiens|O'Brien|a,b|d|e 28.0\n");
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -14,26 +13,6 @@
 #include "tests/support/run.h"
 
 namespace {
-
-std::string shell(const std::string& command, int* status = nullptr)
-{
-  std::string output;
-  int st = -1;
-  if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-    for (int c; (c = std::fgetc(p)) != EOF;)
-      output += static_cast<char>(c);
-    st = pclose(p);
-  }
-  if (status)
-    *status = st;
-  return output;
-}
-
-bool have_tools()
-{
-  return std::system("for t in gs xmllint rsvg-convert qpdf pdftotext python3; do"
-                     " command -v $t >/dev/null 2>&1 || exit 1; done") == 0;
-}
 
 // A page rendered at 72 dots per inch, so that one pixel is one point.
 struct tImage {
@@ -121,7 +100,7 @@ void expect_same_box(const tBox& a, const tBox& b, const std::string& what)
 // labels as the user wrote them.
 void check_pictures(const std::string& file, const std::vector<std::string>& labels)
 {
-  if (!have_tools())
+  if (!have_tools("gs xmllint rsvg-convert qpdf pdftotext python3"))
     GTEST_SKIP() << "the picture tools are not installed (sh scripts/install-deps)";
   tTempDir dir;
   const tRunResult r =

@@ -26,28 +26,16 @@ const char* const FIVE =
 
 using tLines = std::vector<std::string>;
 
-std::string run_command(const std::string& command)
-{
-  std::string output;
-  if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-    for (int c; (c = std::fgetc(p)) != EOF;)
-      output += static_cast<char>(c);
-    output += "exit=" + std::to_string(pclose(p));
-  }
-  return output;
-}
-
-bool have_gs() { return std::system("command -v gs >/dev/null 2>&1") == 0; }
-
 // Renders without error, and draws only inside the declared bounding box.
 void expect_renders(const std::string& path)
 {
-  if (!have_gs())
+  if (!have_tools("gs"))
     GTEST_SKIP() << "Ghostscript is not installed";
-  const std::string out = run_command("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bbox '" + path + "'");
+  int status = -1;
+  const std::string out = shell("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bbox '" + path + "'", &status);
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   const size_t at = out.find("%%BoundingBox:");
-  ASSERT_TRUE(at != std::string::npos && out.find("exit=0") != std::string::npos) << out;
+  ASSERT_TRUE(at != std::string::npos && status == 0) << out;
   ASSERT_EQ(std::sscanf(out.c_str() + at, "%%%%BoundingBox: %d %d %d %d", &x0, &y0, &x1, &y1), 4) << out;
   EXPECT_TRUE(x0 >= 47 && y0 >= 47 && x1 <= 553 && y1 <= 553) << out;
 }
@@ -207,9 +195,9 @@ TEST(PsPage, TextsAreEscapedAndPrintAsWritten)
   EXPECT_EQ(shown(lines, "0 0 1 c", "1 0 0 c"), (tLines{"z\\)", "\\)quit\\(", "b\\\\s", "x\\(y"}));
   EXPECT_EQ(lines[1], "%%Title: my (t) \\ %%EOF");
   EXPECT_EQ(lines[25], "60 535 m (Title: my \\(t\\) \\\\\\012%%EOF) show");
-  if (!have_gs())
+  if (!have_tools("gs"))
     GTEST_SKIP() << "Ghostscript is not installed";
-  const std::string text = run_command("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=- '" +
+  const std::string text = shell("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=- '" +
                                        d.dir.file("page.eps") + "'");
   for (const char* label : {"x(y", "z)", "b\\s", ")quit(", "Title: my (t) \\"})
     EXPECT_NE(text.find(label), std::string::npos) << label << "\n" << text;

@@ -111,9 +111,6 @@ TEST(CanvasDrawing, AutomaticScaleCentresAndFitsThePicture)
   EXPECT_NEAR((x0 + x1) / 2, 225, 0.01);
   EXPECT_NEAR((y0 + y1) / 2, 125, 0.01);
 
-  const tDrawTransform t = canvas_transformation(*d.doc.sgraph);
-  EXPECT_DOUBLE_EQ(t.hh(0, 0), 225);
-  EXPECT_DOUBLE_EQ(scalebar_tcltk(*d.doc.sgraph), -d.doc.sgraph->get_zoom() * d.doc.sgraph->get_scalebar());
 }
 
 TEST(CanvasDrawing, ItemsCarryTheTagsTheScriptUses)

@@ -179,6 +179,7 @@ TEST(ComputeGraph, TrivialSplitsMakeAStarInCycleOrder)
     EXPECT_EQ(centre->y, 0.0);
     for (int k = 1; k <= 5; k++) {
       const int t = order[static_cast<size_t>(k - 1)];
+      EXPECT_EQ(r.split_lengths[static_cast<size_t>(t)], weight[t]) << "the weight, drawn to scale or not";
       const double a = static_cast<int>(k * 3600.0 / 5 + 1800) % 3600 * M_PI / 1800;
       const double len = to_scale ? weight[t] : 1.0;
       const tVertex* leaf = r.tax2vertex[static_cast<size_t>(t)];
@@ -186,26 +187,6 @@ TEST(ComputeGraph, TrivialSplitsMakeAStarInCycleOrder)
       EXPECT_NEAR(leaf->y, len * std::sin(a), 1e-9) << t;
     }
   }
-}
-
-TEST(ComputeGraph, FourTaxonTree)
-{
-  tSplitsSystem sys;
-  sys.set_ntax(4);
-  add(sys, {1, 2}, 2.0);
-  for (int t = 1; t <= 4; t++)
-    add(sys, {t}, 1.0);
-  set_cycle(sys, {1, 2, 3, 4});
-  tSplitsGraph g;
-  tGraphBuildResult r;
-  compute_graph(&g, &sys, 1, 1, &r);
-  EXPECT_EQ(r.nvertices, 6);
-  EXPECT_EQ(r.nedges, 5);
-  EXPECT_EQ(r.split_angles[1], 1350);
-  EXPECT_EQ(r.split_lengths, (std::vector<double>{0, 2, 1, 1, 1, 1}));
-  // The inner edge runs from the side of 1 and 2 toward 3 and 4 at 135
-  // degrees, two units long.
-  EXPECT_TRUE(well_formed(g, sys, r, 1));
 }
 
 TEST(ComputeGraph, LargerSizeClassesGoInFirst)

@@ -1,5 +1,6 @@
 #include "tests/support/run.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -8,21 +9,32 @@
 
 #include "tests/support/capture.h"
 
-namespace {
-
 std::string shell_quote(const std::string& s)
 {
   std::string q = "'";
-  for (char c : s) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
+  for (char c : s)
+    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
 
-} // namespace
+std::string shell(const std::string& command, int* status)
+{
+  std::string output;
+  int st = -1;
+  if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
+    for (int c; (c = std::fgetc(p)) != EOF;)
+      output += static_cast<char>(c);
+    st = pclose(p);
+  }
+  if (status)
+    *status = st;
+  return output;
+}
+
+bool have_tools(const std::string& names)
+{
+  return std::system(("for t in " + names + "; do command -v $t >/dev/null 2>&1 || exit 1; done").c_str()) == 0;
+}
 
 tTempDir::tTempDir()
 {

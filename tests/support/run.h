@@ -15,6 +15,15 @@ struct tRunResult {
 tRunResult run_quivet(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& dir = "");
 
+// The word the shell reads back as `s`.
+std::string shell_quote(const std::string& s);
+
+// Runs a shell command; returns what it wrote to standard output and error.
+std::string shell(const std::string& command, int* status = nullptr);
+
+// Whether every program named (separated by blanks) is on the path.
+bool have_tools(const std::string& names);
+
 // A temporary folder removed with its contents when the object goes.
 class tTempDir {
 public:
