@@ -82,18 +82,26 @@ int tSetsBlk::read(tNexusInput* in, tTaxaBlk* taxa)
     return in->Error("SETS", "Must be preceeded by valid TAXA-block");
   if (!in->CompareNextToken(";"))
     return in->Error("SETS", "Missing ';'");
+  // The definitions join the block only once all of it has been read: a
+  // block refused half-way is kept in its own words instead, and saving it
+  // twice over would double the sets read before the fault.
+  tLabSets new_taxsets, new_charsets;
   for (;;) {
     if (!in->NextToken() || in->CurrentTokenIsEnd()) {
+      for (int i = 1; i <= new_charsets.get_n(); i++)
+        charsets.append(new_charsets.n2label(i), new_charsets.n2set(i));
+      for (int i = 1; i <= new_taxsets.get_n(); i++)
+        taxsets.append(new_taxsets.n2label(i), new_taxsets.n2set(i));
       _valid = 1;
       return 1;
     }
     if (in->CompareCurrentToken("TAXSET")) {
       if (!read_named_set(in, "SETS-taxset", "Syntax: TAXSET taxset-name = taxa-set;",
-                          taxa->get_ntax(), &taxsets))
+                          taxa->get_ntax(), &new_taxsets))
         return 0;
     } else if (in->CompareCurrentToken("CHARSET")) {
       if (!read_named_set(in, "SETS-charset", "Syntax: CHARSET charset-name = character-set;",
-                          taxa->get_nchar(), &charsets))
+                          taxa->get_nchar(), &new_charsets))
         return 0;
     } else {
       return in->Error("SETS", "Unknown command: %s", in->CurrentToken());

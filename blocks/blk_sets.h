@@ -6,7 +6,8 @@
 //     CHARSET name = character-set;   -> charsets (numbers 1..nchar)
 //   END;
 //
-// A further SETS block appends to the lists; no update bits are posted.
+// A further SETS block appends to the lists; a block with a fault adds
+// nothing (the reader keeps its text). No update bits are posted.
 #pragma once
 
 #include "core/labsets.h"

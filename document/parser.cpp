@@ -590,10 +590,10 @@ tParser::tStep tParser::begin()
     return STOP;
   }
   const std::string name = in->CurrentToken();
-  // TREES and character blocks are held until we know whether they were
-  // taken whole.
+  // TREES, SETS and character blocks are held until we know whether they
+  // were taken whole.
   const bool held = doc->trees->compare_name(name.c_str()) || doc->characters->compare_name(name.c_str()) ||
-                    same_token(name.c_str(), "DATA");
+                    same_token(name.c_str(), "DATA") || doc->sets->compare_name(name.c_str());
   if (known_block(name.c_str()) && !held)
     in->EndCapture();
   bool foreign = false;
@@ -637,7 +637,8 @@ tParser::tStep tParser::begin()
     if (doc->sgraph->read(in, taxa, doc->splits.get()))
       update.unpost(16);
   } else if (doc->sets->compare_name(n)) {
-    doc->sets->read(in, taxa);
+    // Sets we refused (names of taxa, partitions) would be lost on saving.
+    foreign = !doc->sets->read(in, taxa);
   } else if (doc->assumptions->compare_name(n)) {
     doc->assumptions->read(in, taxa);
     doc->check_assumptions();

@@ -42,7 +42,7 @@ TEST_F(SetsBlock, KeepsEveryDefinitionAndWritesNamesThatReadBack)
   EXPECT_EQ(printed(again, nullptr), text);
 }
 
-TEST_F(SetsBlock, ErrorsStopTheBlockAndKeepEarlierSets)
+TEST_F(SetsBlock, ErrorsStopTheBlockAndAddNothing)
 {
   EXPECT_EQ(read_block(sets, no_taxa, "BEGIN SETS; TAXSET x = 1;", 2), 0);
   EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in SETS: Must be preceeded by valid TAXA-block\n");
@@ -60,7 +60,7 @@ TEST_F(SetsBlock, ErrorsStopTheBlockAndKeepEarlierSets)
     EXPECT_EQ(read_block(sets, taxa, c[0], 2), 0);
     EXPECT_EQ(cap.fe.logged, "NEXUS syntax error in " + c[1] + "\n");
   }
-  EXPECT_EQ(sets.get_taxsets().get_n(), 1);
+  EXPECT_EQ(sets.get_taxsets().get_n(), 0);
   cap.fe.clear();
   EXPECT_EQ(printed(sets, nullptr), "");
   EXPECT_EQ(cap.fe.logged, "No valid SETS block\n");

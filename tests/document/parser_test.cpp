@@ -149,17 +149,20 @@ TEST(Parser, ForeignBlocksComeBackOnSaveOnly)
 
 // A character block that is skipped (another one is in use) or refused is
 // written back in its own words, and reads back the same way.
+// Also a SETS block with what we do not read (names, partitions): its
+// sets read before the fault are neither lost nor doubled by saving.
 TEST(Parser, CharacterBlocksNotUsedAreKept)
 {
   tCaptureScope capture;
   tTempDir dir;
   const std::vector<std::string> kept = {
       "BEGIN CHARACTERS; DIMENSIONS NCHAR=2; FORMAT DATATYPE=MIXED(DNA:1,STANDARD:2); MATRIX a A0 b C1 'c d' G1; END;",
-      "begin characters; dimensions nchar=2; format datatype=dna; matrix a GG b GT 'c d' TT; end;"};
+      "begin characters; dimensions nchar=2; format datatype=dna; matrix a GG b GT 'c d' TT; end;",
+      "begin sets; charset first = 1-2; charpartition p = x:1, y:2-3; end;"};
   tDocument doc;
   doc.read_string((std::string(THREE_TAXA) + kept[0] +
                    "begin characters; dimensions nchar=3; format datatype=dna; matrix a ACG b ACT 'c d' AGT; end;" +
-                   kept[1])
+                   kept[1] + "begin sets; taxset ab = 1 2; end;" + kept[2])
                       .c_str());
   ASSERT_EQ(doc.characters->get_nchar(), 3);
   EXPECT_EQ(doc.get_foreign_blocks(), kept);
@@ -169,6 +172,8 @@ TEST(Parser, CharacterBlocksNotUsedAreKept)
   again.read_file(file.c_str());
   EXPECT_EQ(again.characters->get_nchar(), 3);
   EXPECT_EQ(again.get_foreign_blocks(), kept);
+  EXPECT_EQ(again.sets->get_taxsets().get_n(), 1);
+  EXPECT_EQ(again.sets->get_charsets().get_n(), 0);
 
   // A matrix of no use for analysis (every site constant) is saved all the same.
   tDocument constant;
