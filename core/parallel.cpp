@@ -13,9 +13,10 @@ namespace {
 thread_local int thread_count = 0;
 thread_local int single_depth = 0;
 
-// Jobs of a level of split decomposition follow each other within
-// microseconds: waiting this long before sleeping saves a wake-up each.
-constexpr auto SPIN_TIME = std::chrono::microseconds(50);
+// The jobs of split decomposition (three a level) follow each other within
+// a fraction of a millisecond: waiting this long before sleeping saves the
+// wake-up of a helper for each, which would cost the helper its share.
+constexpr auto SPIN_TIME = std::chrono::microseconds(200);
 
 // Waits up to SPIN_TIME for done() without giving up the processor.
 template <class tDone> void spin_until(tDone done)

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/message.h"
+#include "core/parallel.h"
 #include "splits/packed_splits.h"
 
 int tSplitsSystem::compute_cyclic_configuration()
@@ -80,16 +81,40 @@ int tSplitsSystem::incompatibility_components(std::vector<std::vector<int>>& com
   for (int i = 1; i <= nsplits; i++)
     label[i] = i;
   const tPackedSplits packed(*this);
-  for (int i = 1; i <= nsplits; i++) {
-    if (!(weights[i] > 0.0))
-      continue;
-    for (int j = i + 1; j <= nsplits; j++) {
-      if (!(weights[j] > 0.0) || label[i] == label[j] || packed.compatible(i, j))
-        continue;
-      int lo = std::min(label[i], label[j]), hi = std::max(label[i], label[j]);
-      for (int k = 1; k <= nsplits; k++)
-        if (label[k] == hi)
-          label[k] = lo;
+  // The pairs are tested on every lane, a block of rows at a time (so that
+  // the crossings found are few to hold), then joined in order; the groups
+  // do not depend on that order. Pairs already in one group are not tested.
+  constexpr int BLOCK = 64;
+  std::vector<std::vector<int>> crossing(BLOCK);
+  const size_t pairs = static_cast<size_t>(nsplits) * static_cast<size_t>(nsplits) / 2;
+  tWorkCrew crew(pairs >= 100000 ? computation_threads() : 1);
+  for (int first = 1; first <= nsplits; first += BLOCK) {
+    const int rows = std::min(BLOCK, nsplits - first + 1);
+    auto test_row = [&](size_t r, int) {
+      const int i = first + static_cast<int>(r);
+      std::vector<int>& found = crossing[r];
+      found.clear();
+      if (!(weights[i] > 0.0))
+        return;
+      for (int j = i + 1; j <= nsplits; j++)
+        if (weights[j] > 0.0 && label[i] != label[j] && !packed.compatible(i, j))
+          found.push_back(j);
+    };
+    if (crew.lanes() > 1)
+      crew.run(static_cast<size_t>(rows), 1, test_row, [] {});
+    else
+      for (int r = 0; r < rows; r++)
+        test_row(static_cast<size_t>(r), 0);
+    for (int r = 0; r < rows; r++) {
+      const int i = first + r;
+      for (int j : crossing[static_cast<size_t>(r)]) {
+        if (label[i] == label[j])
+          continue;
+        int lo = std::min(label[i], label[j]), hi = std::max(label[i], label[j]);
+        for (int k = 1; k <= nsplits; k++)
+          if (label[k] == hi)
+            label[k] = lo;
+      }
     }
   }
   for (int i = 1; i <= nsplits; i++) {

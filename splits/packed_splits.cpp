@@ -38,7 +38,18 @@ bool tPackedSplits::meet(int c1, int s1, int c2, int s2, int c3, int s3) const
 
 bool tPackedSplits::compatible(int i, int j) const
 {
-  return !(meet(0, i, 0, j) && meet(0, i, 1, j) && meet(1, i, 0, j) && meet(1, i, 1, j));
+  // The four intersections in one pass: most pairs are compatible, and then
+  // one of them has to be read to the end anyway.
+  const uint64_t *a = row(i), *b = row(j);
+  uint64_t ab = 0, aB = 0, Ab = 0, AB = 0;
+  for (size_t w = 0; w < words; w++) {
+    const uint64_t valid = w + 1 == words ? last : ~uint64_t(0);
+    ab |= a[w] & b[w];
+    aB |= a[w] & ~b[w];
+    Ab |= ~a[w] & b[w] & valid;
+    AB |= ~a[w] & ~b[w] & valid;
+  }
+  return !(ab && aB && Ab && AB);
 }
 
 bool tPackedSplits::weakly_compatible(int i, int j, int k) const

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <random>
 #include <vector>
 
+#include "core/parallel.h"
 #include "splits/compute_cycle.h"
 #include "tests/splits/numbered_data.h"
 #include "tests/support/capture.h"
@@ -121,6 +123,57 @@ TEST(CircularOrdering, TreesAndCircularSystemsGiveBackAValidCycle)
     EXPECT_EQ(cyclic, 1) << "round " << round;
     EXPECT_TRUE(splits_are_arcs(circ)) << "round " << round;
   }
+}
+
+// Large systems share their pair tests out: on any number of threads the
+// components are those of the crossings of positive splits, found pair by
+// pair, each listed from its smallest split.
+TEST(CircularOrdering, ComponentsAreThoseOfTheCrossingsOnAnyThreads)
+{
+  tCaptureScope cap;
+  std::mt19937 rng(11);
+  const int n = 40;
+  V order(n);
+  std::iota(order.begin(), order.end(), 1);
+  std::shuffle(order.begin(), order.end(), rng);
+  tSplitsSystem sys;
+  sys.set_ntax(n);
+  for (int k = 0; k < 600; k++) {
+    V side = random_arc(order, rng);
+    // A few arbitrary sides join the arcs, and cross much.
+    if (k % 50 == 0) {
+      side.clear();
+      for (int t = 1; t <= n; t++)
+        if (rng() % 2)
+          side.push_back(t);
+    }
+    add(sys, side, k % 7 ? 1.0 : 0.0);
+  }
+  std::vector<int> group(static_cast<size_t>(sys.nsplits) + 1);
+  std::iota(group.begin(), group.end(), 0);
+  std::function<int(int)> root = [&](int s) { return group[s] == s ? s : group[s] = root(group[s]); };
+  for (int i = 1; i <= sys.nsplits; i++)
+    for (int j = i + 1; j <= sys.nsplits; j++)
+      if (sys.get_weight(i) > 0.0 && sys.get_weight(j) > 0.0 && !sys.compatible_splits(i, j))
+        group[std::max(root(i), root(j))] = std::min(root(i), root(j));
+  std::vector<V> want;
+  for (int s = 1; s <= sys.nsplits; s++)
+    if (root(s) == s) {
+      V comp(1, 0);
+      for (int k = s; k <= sys.nsplits; k++)
+        if (root(k) == s)
+          comp.push_back(k);
+      comp[0] = static_cast<int>(comp.size()) - 1;
+      want.push_back(comp);
+    }
+  const int before = get_thread_count();
+  for (int threads : {1, 2, 3}) {
+    set_thread_count(threads);
+    std::vector<V> comps;
+    EXPECT_EQ(sys.incompatibility_components(comps), static_cast<int>(want.size()));
+    EXPECT_EQ(comps, want) << threads;
+  }
+  set_thread_count(before);
 }
 
 TEST(CircularOrdering, TwoNeighboursEachAreNotEnough)
