@@ -431,7 +431,8 @@ constexpr uint64_t ONES = 0x0101010101010101ULL;
 template <bool buneman>
 double tQuartetScan::scan(int t, const unsigned char* inA, double drop, int size_a, int a_hint, int part, int parts)
 {
-  if (rejected_by_witness<buneman>(t, inA, a_hint))
+  // The first part has tried the witnesses already.
+  if (part == 0 && rejected_by_witness<buneman>(t, inA, a_hint))
     return 0.0;
   if (!flat->tame) {
     // Not shared out: the first part scans everything.
