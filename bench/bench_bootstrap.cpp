@@ -15,15 +15,6 @@
 
 namespace {
 
-class tQuiet : public tFrontEnd {
-public:
-  void log(const char*) override {}
-  void show_warning(const char* text) override { std::fprintf(stderr, "Warning: %s\n", text); }
-  void show_fatal(const char* text) override { std::fprintf(stderr, "Fatal Error: %s\n", text); }
-};
-
-double uniform() { return ref_rand() / (REF_RAND_MAX + 1.0); }
-
 // Sequences evolved down a random tree: each edge changes a site with a
 // probability of 2% to 12%, to a base drawn at random.
 std::string alignment(int ntax, int nchar)
@@ -70,7 +61,7 @@ std::string bootstrap_block(tDocument& doc, int runs)
 
 int main()
 {
-  tQuiet quiet;
+  tQuietFrontEnd quiet;
   set_front_end(&quiet);
   const int ntax = 30, nchar = 2000, runs = 1000;
   tDocument doc;

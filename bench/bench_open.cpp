@@ -28,13 +28,6 @@
 
 namespace {
 
-class tQuiet : public tFrontEnd {
-public:
-  void log(const char*) override {}
-  void show_warning(const char*) override {}
-  void show_fatal(const char* text) override { std::fprintf(stderr, "Fatal Error: %s\n", text); }
-};
-
 std::string write_temp(const std::string& text)
 {
   char name[] = "/tmp/quivet-bench-XXXXXX";
@@ -120,7 +113,7 @@ void decomposition_alone(const std::string& file, const char* size)
 
 int main()
 {
-  tQuiet quiet;
+  tQuietFrontEnd quiet;
   set_front_end(&quiet);
   for (int ntax : {200, 500, 1000}) {
     ref_srand(7);

@@ -524,8 +524,19 @@ struct tLevel {
 };
 
 // Candidate c of level t: 0 is {t}; 2s+1 and 2s+2 extend split s of the
-// previous level by t on its side and on the other side. Returns |A|, and in
-// a_member a member of A other than t (0 when there is none).
+// previous level by t on its side and on the other side.
+
+// |A| of candidate c.
+int candidate_size(const tLevel& previous, size_t c, int t)
+{
+  if (c == 0)
+    return 1;
+  const size_t s = (c - 1) / 2;
+  return c % 2 == 1 ? previous.sizes[s] + 1 : t - previous.sizes[s];
+}
+
+// Fills inA for candidate c. Returns |A|, and in a_member a member of A
+// other than t (0 when there is none).
 int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA, int* a_member)
 {
   inA[t] = 1;
@@ -539,7 +550,7 @@ int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA, 
   if (c % 2 == 1) {
     std::memcpy(inA + 1, S + 1, static_cast<size_t>(t - 1));
     *a_member = 1;
-    return previous.sizes[s] + 1;
+    return candidate_size(previous, c, t);
   }
   *a_member = previous.outs[s];
   int x = 1;
@@ -551,7 +562,7 @@ int candidate_side(const tLevel& previous, size_t c, int t, unsigned char* inA, 
   }
   for (; x < t; x++)
     inA[x] = S[x] ^ 1;
-  return t - previous.sizes[s];
+  return candidate_size(previous, c, t);
 }
 
 // Levels with less work than this are scanned on the calling thread alone.
@@ -564,7 +575,7 @@ constexpr double PART_QUARTETS = 1 << 15;
 // Into how many parts the scan of candidate c of level t is cut.
 int scan_parts(const tLevel& previous, size_t c, int t, int lanes)
 {
-  const double a = c == 0 ? 1 : c % 2 == 1 ? previous.sizes[(c - 1) / 2] + 1 : t - previous.sizes[(c - 1) / 2];
+  const double a = candidate_size(previous, c, t);
   const double b = t - a;
   // The smaller side is listed: pairs of B against every a1, or each a1
   // against the pairs of B.
